@@ -1,0 +1,132 @@
+#include "gbk.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cctype>
+
+namespace zelvor {
+
+namespace {
+
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+constexpr std::string_view kGb18030Replacement = "\x84\x31\xA4\x37";  // U+FFFD
+
+class Converter {
+public:
+    Converter(const char* from, const char* to) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) {
+            iconv_close(cd_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    std::string Convert(std::string_view in, std::string_view replacement) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        out.resize(in.size() + in.size() / 2 + 16);
+        char* inPtr = const_cast<char*>(in.data());
+        size_t inLeft = in.size();
+        size_t written = 0;
+        while (inLeft > 0) {
+            char* outPtr = out.data() + written;
+            size_t outLeft = out.size() - written;
+            size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+            written = out.size() - outLeft;
+            if (rc != static_cast<size_t>(-1)) {
+                break;
+            }
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // EILSEQ: one bad byte; EINVAL: a sequence cut off at the end.
+            EnsureRoom(out, written, replacement.size());
+            out.replace(written, replacement.size(), replacement);
+            written += replacement.size();
+            if (errno == EINVAL) {
+                break;
+            }
+            ++inPtr;
+            --inLeft;
+        }
+        out.resize(written);
+        return out;
+    }
+
+private:
+    static void EnsureRoom(std::string& out, size_t written, size_t extra) {
+        if (out.size() - written < extra) {
+            out.resize(out.size() * 2 + extra);
+        }
+    }
+
+    iconv_t cd_;
+};
+
+// iconv_open is costly; each thread keeps its own pair for the common directions.
+Converter& FromGbk() {
+    thread_local Converter converter("GB18030", "UTF-8");
+    return converter;
+}
+
+Converter& ToGbk() {
+    thread_local Converter converter("UTF-8", "GB18030");
+    return converter;
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+bool IsUnreserved(unsigned char c) {
+    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    bool digit = c >= '0' && c <= '9';
+    return letter || digit || c == '-' || c == '.' || c == '_' || c == '~';
+}
+
+}  // namespace
+
+std::string GbkToUtf8(std::string_view gbk) { return FromGbk().Convert(gbk, kUtf8Replacement); }
+
+std::string Utf8ToGbk(std::string_view utf8) { return ToGbk().Convert(utf8, kGb18030Replacement); }
+
+bool DecodeToUtf8(std::string_view bytes, std::string_view charset, std::string& out) {
+    std::string name = Lower(charset);
+    if (name.empty() || name == "gbk" || name == "gb2312" || name == "gb18030") {
+        out = GbkToUtf8(bytes);
+        return true;
+    }
+    Converter converter(name.c_str(), "UTF-8");
+    if (!converter.ok()) {
+        out = GbkToUtf8(bytes);
+        return false;
+    }
+    out = converter.Convert(bytes, kUtf8Replacement);
+    return true;
+}
+
+std::string PercentEncodeGbk(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : Utf8ToGbk(utf8)) {
+        if (IsUnreserved(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+}  // namespace zelvor

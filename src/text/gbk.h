@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zelvor {
+
+// GBK exists only at the edges (files, pages, URLs); inside, text is UTF-8. GB18030 stands in
+// for GBK: the same bytes for every GBK character, and lossless for characters GBK lacks.
+
+// Invalid or truncated byte sequences become U+FFFD; the rest of the text survives.
+std::string GbkToUtf8(std::string_view gbk);
+// Invalid UTF-8 sequences become the GB18030 form of U+FFFD.
+std::string Utf8ToGbk(std::string_view utf8);
+
+// Decodes bytes in a named character set. An empty name, "gbk", "gb2312" or "gb18030" (any case)
+// means GB18030. Returns false when the name is unknown; out then holds the bytes decoded as
+// GB18030, so a page is never lost to a bad declaration.
+bool DecodeToUtf8(std::string_view bytes, std::string_view charset, std::string& out);
+
+// "%" and two upper-case hex digits for every GBK byte outside RFC 3986's unreserved set, so
+// the result can never add or change a query key.
+std::string PercentEncodeGbk(std::string_view utf8);
+
+}  // namespace zelvor

@@ -1,0 +1,52 @@
+#include "text/gbk.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvor {
+namespace {
+
+TEST(GbkTest, RoundTripsGbkAndCharactersGbkLacks) {
+    EXPECT_EQ(Utf8ToGbk("中文a"), "\xD6\xD0\xCE\xC4"
+                                  "a");
+    EXPECT_EQ(GbkToUtf8("\xD6\xD0\xCE\xC4"
+                        "a"),
+              "中文a");
+    EXPECT_EQ(Utf8ToGbk("😀"), "\x94\x39\xFC\x36");
+    EXPECT_EQ(GbkToUtf8(Utf8ToGbk("昵称😀€")), "昵称😀€");
+    EXPECT_EQ(GbkToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(GbkTest, InvalidBytesBecomeReplacementAndTheRestSurvives) {
+    EXPECT_EQ(GbkToUtf8("a\xFF"
+                        "b\xD6\xD0"),
+              "a\uFFFD"
+              "b中");
+    EXPECT_EQ(GbkToUtf8("\xD6\xD0\xD6"), "中\uFFFD");  // cut off at the end
+    EXPECT_EQ(Utf8ToGbk("a\xC3"
+                        "b"),
+              "a\x84\x31\xA4\x37"
+              "b");
+}
+
+TEST(GbkTest, DecodeFollowsTheNamedCharset) {
+    std::string out;
+    EXPECT_TRUE(DecodeToUtf8("\xE4\xB8\xAD", "UTF-8", out));
+    EXPECT_EQ(out, "中");
+    for (const char* gbkName : {"", "gbk", "GB2312", "gb18030"}) {
+        EXPECT_TRUE(DecodeToUtf8("\xD6\xD0", gbkName, out)) << gbkName;
+        EXPECT_EQ(out, "中") << gbkName;
+    }
+    EXPECT_TRUE(DecodeToUtf8("\xA4\xA4", "big5", out));
+    EXPECT_EQ(out, "中");
+    EXPECT_FALSE(DecodeToUtf8("\xD6\xD0", "no-such-charset", out));
+    EXPECT_EQ(out, "中");
+}
+
+TEST(GbkTest, PercentEncodingKeepsQueryKeysIntact) {
+    EXPECT_EQ(PercentEncodeGbk("中文"), "%D6%D0%CE%C4");
+    EXPECT_EQ(PercentEncodeGbk("aZ09-._~"), "aZ09-._~");
+    EXPECT_EQ(PercentEncodeGbk("a&pn=2#x?y%+ \r\n/"), "a%26pn%3D2%23x%3Fy%25%2B%20%0D%0A%2F");
+}
+
+}  // namespace
+}  // namespace zelvor
