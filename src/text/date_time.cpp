@@ -19,8 +19,8 @@ constexpr std::array<std::array<std::string_view, 4>, 5> kPictures{{
 
 // Day 0 of the automation date, as days since 1970-01-01.
 constexpr long long kOaEpochInUnixDays = -25569;
-constexpr double kMinOaDate = -657434.0;   // 0100-01-01
-constexpr double kMaxOaDate = 2958466.0;   // 10000-01-01, exclusive
+constexpr double kMinOaDate = -657434.0;  // 0100-01-01
+constexpr double kMaxOaDate = 2958466.0;  // 10000-01-01, exclusive
 
 struct Fields {
     long long year;
@@ -77,8 +77,8 @@ double OaDateFromLocalTime(std::chrono::system_clock::time_point t) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(t);
     std::tm local{};
     localtime_r(&seconds, &local);
-    long long days = DaysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday) -
-                     kOaEpochInUnixDays;
+    long long days =
+        DaysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday) - kOaEpochInUnixDays;
     double fraction = (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec) / 86400.0;
     return static_cast<double>(days) + (days < 0 ? -fraction : fraction);
 }
@@ -91,7 +91,8 @@ std::string FormatDateTime(double oaDate, DateTimeGroup group, int style, bool h
     if (f.year < 100 || f.year > 9999) {
         return {};
     }
-    std::string_view picture = kPictures[static_cast<size_t>(group)][static_cast<size_t>(style - 1)];
+    std::string_view picture =
+        kPictures[static_cast<size_t>(group)][static_cast<size_t>(style - 1)];
     std::string out;
     for (size_t i = 0; i < picture.size();) {
         std::string_view rest = picture.substr(i);

@@ -3,8 +3,8 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 
 namespace zelvor {
 
@@ -14,7 +14,7 @@ constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view kGb18030Replacement = "\x84\x31\xA4\x37";  // U+FFFD
 
 class Converter {
-public:
+  public:
     Converter(const char* from, const char* to) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (ok()) {
@@ -59,7 +59,7 @@ public:
         return out;
     }
 
-private:
+  private:
     static void EnsureRoom(std::string& out, size_t written, size_t extra) {
         if (out.size() - written < extra) {
             out.resize(out.size() * 2 + extra);
@@ -95,9 +95,13 @@ bool IsUnreserved(unsigned char c) {
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) { return FromGbk().Convert(gbk, kUtf8Replacement); }
+std::string GbkToUtf8(std::string_view gbk) {
+    return FromGbk().Convert(gbk, kUtf8Replacement);
+}
 
-std::string Utf8ToGbk(std::string_view utf8) { return ToGbk().Convert(utf8, kGb18030Replacement); }
+std::string Utf8ToGbk(std::string_view utf8) {
+    return ToGbk().Convert(utf8, kGb18030Replacement);
+}
 
 bool DecodeToUtf8(std::string_view bytes, std::string_view charset, std::string& out) {
     std::string name = Lower(charset);

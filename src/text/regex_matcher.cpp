@@ -12,7 +12,9 @@ namespace {
 constexpr size_t kJitStackStart = 32 * 1024;
 constexpr size_t kJitStackMax = 8 * 1024 * 1024;
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 long long CountCharacters(std::string_view text, size_t from, size_t to) {
     long long n = 0;
@@ -91,12 +93,12 @@ bool RegexMatcher::Create(std::string_view pattern, bool ignoreCase, bool multil
     pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()),
-                                     pattern.size(), options, &errorCode, &errorOffset, context);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                     options, &errorCode, &errorOffset, context);
     pcre2_compile_context_free(context);
     if (code == nullptr) {
-        error_ = "正则表达式有误（第" + std::to_string(errorOffset) +
-                 "字节处）：" + ErrorText(errorCode);
+        error_ = "正则表达式有误（第" + std::to_string(errorOffset) + "字节处）：" +
+                 ErrorText(errorCode);
         return false;
     }
 
@@ -115,7 +117,9 @@ bool RegexMatcher::Create(std::string_view pattern, bool ignoreCase, bool multil
     return true;
 }
 
-bool RegexMatcher::IsValid() const { return compiled_ != nullptr; }
+bool RegexMatcher::IsValid() const {
+    return compiled_ != nullptr;
+}
 
 template <class OnMatch>
 void RegexMatcher::Scan(std::string_view text, OnMatch&& onMatch) {
@@ -180,7 +184,9 @@ int RegexMatcher::Match(std::string_view text) {
     return MatchCount();
 }
 
-std::string RegexMatcher::MatchText(int i) const { return Capture(i, 0); }
+std::string RegexMatcher::MatchText(int i) const {
+    return Capture(i, 0);
+}
 
 long long RegexMatcher::MatchPosition(int i) const {
     if (i < 0 || i >= MatchCount()) {

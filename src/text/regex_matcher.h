@@ -12,7 +12,7 @@ namespace zelvor {
 // Texts are UTF-8; bytes that are not valid UTF-8 never match a character class but do
 // not stop the search, so raw GBK bytes can be scanned for ASCII patterns too.
 class RegexMatcher {
-public:
+  public:
     RegexMatcher();
     RegexMatcher(std::string_view pattern, bool ignoreCase = false, bool multiline = false,
                  bool singleline = false, bool global = false);
@@ -47,7 +47,7 @@ public:
     // captures, $& for the whole match and $$ for one dollar sign.
     std::string Replace(std::string_view text, std::string_view replacement);
 
-private:
+  private:
     struct Span {
         long long begin = -1;  // byte offsets; -1 for a capture that took no part
         long long end = -1;

@@ -6,8 +6,9 @@ namespace zelvor {
 namespace {
 
 TEST(GbkTest, RoundTripsGbkAndCharactersGbkLacks) {
-    EXPECT_EQ(Utf8ToGbk("中文a"), "\xD6\xD0\xCE\xC4"
-                                  "a");
+    EXPECT_EQ(Utf8ToGbk("中文a"),
+              "\xD6\xD0\xCE\xC4"
+              "a");
     EXPECT_EQ(GbkToUtf8("\xD6\xD0\xCE\xC4"
                         "a"),
               "中文a");
