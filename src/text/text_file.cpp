@@ -1,0 +1,90 @@
+#include "text/text_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "text/gbk.h"
+
+namespace zelvor {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > bytes.size() || (length == 2 && c < 0xC2)) {
+            return false;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string DecodeUserText(std::string_view bytes) {
+    std::string out;
+    if (bytes.starts_with(kUtf8Bom)) {
+        DecodeToUtf8(bytes.substr(kUtf8Bom.size()), "UTF-8", out);
+    } else if (bytes.starts_with(kUtf16LeBom)) {
+        DecodeToUtf8(bytes.substr(kUtf16LeBom.size()), "UTF-16LE", out);
+    } else if (bytes.starts_with(kUtf16BeBom)) {
+        DecodeToUtf8(bytes.substr(kUtf16BeBom.size()), "UTF-16BE", out);
+    } else if (IsValidUtf8(bytes)) {
+        out.assign(bytes);
+    } else {
+        out = GbkToUtf8(bytes);
+    }
+    return out;
+}
+
+TextFile ReadTextFile(const std::string& path, size_t maxBytes) {
+    TextFile result;
+    std::error_code ec;
+    auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        result.error = "文件不存在：" + path;
+        return result;
+    }
+    if (std::filesystem::is_directory(status)) {
+        result.error = "这是一个文件夹，不是文本文件：" + path;
+        return result;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.error = "无法读取文件：" + path + "（" + std::strerror(errno) + "）";
+        return result;
+    }
+    auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > maxBytes) {
+        result.error = "文件过大（超过" + std::to_string(maxBytes >> 20) + "MB）：" + path;
+        return result;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        result.error = "读取文件出错：" + path;
+        return result;
+    }
+    bool utf16 = bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom);
+    if (!utf16 && bytes.find('\0') != std::string::npos) {
+        result.error = "不是文本文件：" + path;
+        return result;
+    }
+    result.text = DecodeUserText(bytes);
+    return result;
+}
+
+}  // namespace zelvor
