@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Pages in the forum service's markup, for the fake forum server, tests and benchmarks.
+namespace zelvor::fake_forum {
+
+struct FakeMember {
+    std::string userName;  // the account name carried in the home link
+    std::string nickname;  // shown to users; may hold "&", "<", quotes and emoji
+    std::string userId;
+};
+
+// The service's layouts: everything on one line, or tags on lines of their own, indented.
+enum class PageStyle { Minified, Indented };
+
+constexpr int kMembersPerPage = 24;
+
+// The same forum name, count and seed always give the same members.
+std::vector<FakeMember> MakeMembers(std::string_view forum, int count, uint32_t seed);
+
+// The home link of a member as the member list shows it.
+std::string HomeLink(const FakeMember& member);
+
+// A member-list page (UTF-8; the server sends it as GBK) with the pager's page count.
+std::string RenderMemberPage(std::string_view forum, int page, int pageCount,
+                             std::span<const FakeMember> members, PageStyle style);
+std::string RenderEmptyForumPage(std::string_view forum);
+// A member's home page holding the private-message link with the user ID.
+std::string RenderHomePage(const FakeMember& member);
+
+}  // namespace zelvor::fake_forum
