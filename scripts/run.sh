@@ -4,4 +4,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/deps.sh"
 bash "$root/scripts/build.sh"
-exec "${ZELVOR_BUILD_DIR:-$root/build}/src/app/zelvor-cli" "$@"
+bin="${ZELVOR_BUILD_DIR:-$root/build}/bin"
+if [[ -x "$bin/zelvor" ]]; then
+  exec "$bin/zelvor" "$@"
+fi
+exec "$bin/zelvor-cli" --help
