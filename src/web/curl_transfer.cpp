@@ -84,8 +84,8 @@ bool HasHeaderLine(std::string_view text, std::string_view name) {
                        [&](std::string_view line) { return HeaderLineIs(line, name); });
 }
 
-Transfer::Transfer(CURL* handle, const HttpTimeouts& timeouts)
-    : handle_(handle), timeouts_(timeouts) {}
+Transfer::Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel)
+    : handle_(handle), timeouts_(timeouts), cancel_(cancel) {}
 
 bool Transfer::SetTimeouts() {
     // libcurl resolves the name inside its connect phase, so both budgets bound it together.
@@ -155,6 +155,9 @@ size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
 int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t ulTotal, curl_off_t ulNow) {
     auto* t = static_cast<Transfer*>(self);
     auto now = std::chrono::steady_clock::now();
+    if (t->cancel_ != nullptr && t->cancel_->load()) {
+        return 1;
+    }
     if (!t->connected_) {
         return 0;  // the connect time-out governs until then
     }

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -46,7 +47,7 @@ enum class TransferFailure { None, Send, NoResponse, Read };
 // chain and the body, and enforces the send and receive time-outs that libcurl lacks.
 class Transfer {
   public:
-    Transfer(CURL* handle, const HttpTimeouts& timeouts);
+    Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel);
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
@@ -71,6 +72,7 @@ class Transfer {
 
     CURL* handle_;
     HttpTimeouts timeouts_;
+    const std::atomic<bool>* cancel_;
     std::chrono::steady_clock::time_point lastActivity_;
     curl_off_t lastUploaded_ = 0;
     bool connected_ = false;

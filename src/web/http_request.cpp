@@ -254,7 +254,7 @@ HttpResponse SendHttpRequest(const HttpRequest& request) {
     if (!StepOk(HttpError::RequestFailed, SetMethod(h, request))) {
         return Fail(std::move(response), HttpError::RequestFailed);
     }
-    Transfer transfer(h, request.timeouts);
+    Transfer transfer(h, request.timeouts, request.cancel);
     if (!StepOk(HttpError::TimeoutsFailed, transfer.SetTimeouts())) {
         return Fail(std::move(response), HttpError::TimeoutsFailed);
     }

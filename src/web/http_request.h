@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -52,8 +53,10 @@ struct HttpRequest {
     std::string proxyPassword;
     bool followRedirects = true;
     HttpTimeouts timeouts;
-    // Extra trusted certificates (PEM) on top of the system's; for private services.
+    // Certificates (PEM) to trust in place of the system's; for private services.
     std::string caFile;
+    // When set and it turns true, the request ends within about a second, as a failure.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct HttpResponse {

@@ -15,7 +15,8 @@ struct PageFetch {
     std::string referer;
     std::string cookies;
     HttpTimeouts timeouts;
-    std::string caFile;  // as in HttpRequest
+    std::string caFile;                         // as in HttpRequest
+    const std::atomic<bool>* cancel = nullptr;  // as in HttpRequest
 };
 
 // The response body as UTF-8 (the page is read as GBK), whatever the status; "" on any failure.

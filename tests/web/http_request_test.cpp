@@ -264,6 +264,29 @@ TEST(HttpRequestErrorTest, SilentServerEndsInNoResponseWithinTheReceiveTimeout) 
     EXPECT_LT(took, std::chrono::seconds(5));
 }
 
+TEST(HttpRequestErrorTest, CancelEndsAWaitingRequest) {
+    RawTcpServer silent([](int socket, const std::atomic<bool>& stopping) {
+        ReadRequestHead(socket);
+        while (!stopping) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    std::atomic<bool> cancel{false};
+    HttpRequest request;
+    request.url = silent.Url("/");
+    request.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel = true;
+    });
+    auto start = std::chrono::steady_clock::now();
+    HttpResponse response = SendHttpRequest(request);
+    auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    EXPECT_FALSE(response.ok());
+    EXPECT_LT(took, std::chrono::seconds(5));  // the receive time-out is 30 s
+}
+
 TEST(HttpRequestErrorTest, BodyCutShortIsAReadFailure) {
     RawTcpServer cut([](int socket, const std::atomic<bool>&) {
         ReadRequestHead(socket);
