@@ -1,0 +1,100 @@
+#include "collect/member_pages.h"
+
+#include <charconv>
+
+#include "text/gbk.h"
+#include "text/html_entities.h"
+#include "text/regex_matcher.h"
+
+namespace zelvor {
+
+namespace {
+
+// The pager and the member block. White space may stand between the block's div and its link:
+// the service has served its pages both minified and indented.
+constexpr std::string_view kPageCountPattern = R"(tbui_total_page">共(\d+)页</)";
+constexpr std::string_view kMemberPattern =
+    R"re(<div class="name_wrap">\s*<a href="(/home/main\?un=.*?)" class="user_name" title="(.*?)")re";
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string SiteHost(std::string_view root) {
+    size_t scheme = root.find("://");
+    std::string_view host = scheme == std::string_view::npos ? root : root.substr(scheme + 3);
+    return std::string(host.substr(0, host.find('/')));
+}
+
+std::string MemberPageUrl(std::string_view root, std::string_view forum, int page) {
+    return std::string(root) + "/bawu2/platform/listMemberInfo?word=" + PercentEncodeGbk(forum) +
+           "&pn=" + std::to_string(page);
+}
+
+HttpRequest ForumSiteRequest(const ForumSite& site, std::string url) {
+    HttpRequest request;
+    request.url = std::move(url);
+    request.headers =
+        "Host: " + SiteHost(site.root) + "\r\nUser-Agent: " + std::string(kForumUserAgent) + "\r\n";
+    request.proxy = site.proxy;
+    request.proxyUser = site.proxyUser;
+    request.proxyPassword = site.proxyPassword;
+    request.timeouts = site.timeouts;
+    request.cancel = site.cancel;
+    return request;
+}
+
+HttpResponse ReadMemberPage(const ForumSite& site, std::string_view forum, int page) {
+    return SendHttpRequest(ForumSiteRequest(site, MemberPageUrl(site.root, forum, page)));
+}
+
+std::optional<int> ParsePageCount(std::string_view page) {
+    thread_local RegexMatcher pattern(kPageCountPattern);
+    if (pattern.Match(page) == 0) {
+        return std::nullopt;
+    }
+    return ParsePageLimit(pattern.Capture(0, 1));
+}
+
+std::vector<ParsedMember> ParseMembers(std::string_view page) {
+    thread_local RegexMatcher pattern(kMemberPattern, false, false, false, true);
+    int count = pattern.Match(page);
+    std::vector<ParsedMember> members;
+    members.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        members.push_back({pattern.Capture(i, 1), DecodeHtmlEntities(pattern.Capture(i, 2))});
+    }
+    return members;
+}
+
+bool IsEmptyForum(std::string_view page) {
+    return Contains(page, ">本吧暂时空无会员");
+}
+
+bool IsRefusal(const HttpResponse& response) {
+    if (response.status == 429) {
+        return true;
+    }
+    const std::string& to = response.location;
+    if (Contains(to, "passport") || Contains(to, "captcha") || Contains(to, "wappass")) {
+        return true;
+    }
+    return Contains(response.body, "百度安全验证") ||
+           Contains(response.body, "网络不给力，请稍后重试");
+}
+
+std::optional<int> ParsePageLimit(std::string_view text) {
+    int value = 0;
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
+        return std::nullopt;
+    }
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value <= 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace zelvor
