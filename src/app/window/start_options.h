@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zelvor {
+
+// zelvor [--site URL] [FILE...]
+struct StartOptions {
+    QString site;       // the forum site to collect from; empty: the collection's own default
+    QStringList files;  // absolute paths, taken in as if dropped on the window
+};
+
+struct ParsedStartOptions {
+    StartOptions options;
+    QString error;  // empty when the arguments were understood
+};
+
+// arguments as QCoreApplication::arguments() gives them, the program first.
+ParsedStartOptions ParseStartOptions(const QStringList& arguments);
+
+QString StartUsage();
+
+}  // namespace zelvor
