@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -16,11 +17,10 @@ void AppendLength(std::string& out, size_t length) {
     out.push_back(static_cast<char>(length));
 }
 
-size_t TakeLength(std::string_view& in) {
+size_t TakeLength(const char*& in) {
     size_t length = 0;
     for (int shift = 0;; shift += 7) {
-        const auto byte = static_cast<unsigned char>(in.front());
-        in.remove_prefix(1);
+        const auto byte = static_cast<unsigned char>(*in++);
         length |= static_cast<size_t>(byte & 0x7F) << shift;
         if ((byte & 0x80) == 0) {
             return length;
@@ -30,10 +30,12 @@ size_t TakeLength(std::string_view& in) {
 
 std::vector<std::string_view> Unpack(std::string_view packed) {
     std::vector<std::string_view> cells;
-    while (!packed.empty()) {
-        const size_t length = TakeLength(packed);
-        cells.push_back(packed.substr(0, length));
-        packed.remove_prefix(length);
+    const char* at = packed.data();
+    const char* const end = at + packed.size();
+    while (at < end) {
+        const size_t length = TakeLength(at);
+        cells.emplace_back(at, length);
+        at += length;
     }
     return cells;
 }
@@ -59,19 +61,16 @@ ReportRow::ReportRow(const QStringList& cells) {
     for (const QString& cell : cells) {
         utf8.push_back(cell.toStdString());
     }
-    packed_ = Pack({utf8.begin(), utf8.end()});
+    Store(Pack({utf8.begin(), utf8.end()}));
 }
 
 QString ReportRow::Cell(int column) const {
-    std::string_view rest = packed_;
-    for (int i = 0; !rest.empty(); ++i) {
-        const size_t length = TakeLength(rest);
-        if (i == column) {
-            return QString::fromUtf8(rest.data(), static_cast<qsizetype>(length));
-        }
-        rest.remove_prefix(length);
+    const std::vector<std::string_view> cells = Unpack(Packed());
+    if (column < 0 || static_cast<size_t>(column) >= cells.size()) {
+        return {};
     }
-    return {};
+    const std::string_view cell = cells[static_cast<size_t>(column)];
+    return QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
 }
 
 void ReportRow::SetCell(int column, const QString& text) {
@@ -79,12 +78,33 @@ void ReportRow::SetCell(int column, const QString& text) {
         return;
     }
     const std::string utf8 = text.toStdString();
-    std::vector<std::string_view> cells = Unpack(packed_);
+    std::vector<std::string_view> cells = Unpack(Packed());
     if (cells.size() <= static_cast<size_t>(column)) {
         cells.resize(static_cast<size_t>(column) + 1);
     }
     cells[static_cast<size_t>(column)] = utf8;
-    packed_ = Pack(cells);
+    Store(Pack(cells));
+}
+
+std::string_view ReportRow::Packed() const {
+    if (!data_) {
+        return {};
+    }
+    const char* at = data_.get();
+    const size_t size = TakeLength(at);
+    return {at, size};
+}
+
+void ReportRow::Store(const std::string& packed) {
+    if (packed.empty()) {
+        data_.reset();
+        return;
+    }
+    std::string size;
+    AppendLength(size, packed.size());
+    data_ = std::make_unique_for_overwrite<char[]>(size.size() + packed.size());
+    std::copy(size.begin(), size.end(), data_.get());
+    std::copy(packed.begin(), packed.end(), data_.get() + size.size());
 }
 
 ReportListModel::ReportListModel(QList<ListColumn> columns, QObject* parent)

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelvor {
@@ -16,9 +18,10 @@ struct ListColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// The cell texts of one row packed into one UTF-8 buffer, each cell a length then its bytes;
-// trailing empty cells are left out. A row costs one small allocation, which keeps a million
-// rows in memory cheap. Rows may be built on any thread and handed to the list in batches.
+// The cell texts of one row packed into one UTF-8 buffer: the size of the rest, then each cell
+// as a length and its bytes; trailing empty cells are left out. A row is one pointer and one
+// small allocation, which keeps a million rows cheap to hold and to move when the list grows.
+// Rows may be built on any thread and handed to the list in batches.
 class ReportRow {
   public:
     ReportRow() = default;
@@ -29,7 +32,10 @@ class ReportRow {
     void SetCell(int column, const QString& text);
 
   private:
-    std::string packed_;
+    std::string_view Packed() const;
+    void Store(const std::string& packed);
+
+    std::unique_ptr<char[]> data_;
 };
 
 // The rows of a report list; the model owns their texts. Lives on the view's thread.

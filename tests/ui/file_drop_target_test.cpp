@@ -1,7 +1,7 @@
 #include "ui/file_drop_target.h"
 
-#include <QCoreApplication>
-#include <QDropEvent>
+#include "qt_test_support.h"
+
 #include <QListView>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -14,6 +14,8 @@
 namespace zelvor {
 namespace {
 
+using testing::DragAndDrop;
+
 std::unique_ptr<QMimeData> Files(const QStringList& paths) {
     auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
@@ -22,16 +24,6 @@ std::unique_ptr<QMimeData> Files(const QStringList& paths) {
     }
     data->setUrls(urls);
     return data;
-}
-
-// Drags data onto widget and drops it; answers whether the drag was offered and the drop taken.
-std::pair<bool, bool> DragAndDrop(QWidget* widget, const QMimeData* data) {
-    const QPoint at(5, 5);
-    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &enter);
-    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &drop);
-    return {enter.isAccepted(), drop.isAccepted()};
 }
 
 class FileDropTargetTest : public ::testing::Test {

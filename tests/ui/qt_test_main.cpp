@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 
     QApplication app(argc, argv);
+    // Tests close windows without an event loop to leave.
+    QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

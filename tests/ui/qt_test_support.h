@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDropEvent>
+#include <QWidget>
 
 #include <functional>
+#include <utility>
 
 namespace zelvor::testing {
 
@@ -22,6 +25,17 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
 // Runs the event loop for a while, for checks that something does not happen.
 inline void PumpFor(int milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
+}
+
+// Drags data onto widget and drops it there; answers whether the drag was offered and whether
+// the drop was taken.
+inline std::pair<bool, bool> DragAndDrop(QWidget* widget, const QMimeData* data) {
+    const QPoint at(5, 5);
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &enter);
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &drop);
+    return {enter.isAccepted(), drop.isAccepted()};
 }
 
 }  // namespace zelvor::testing

@@ -101,7 +101,7 @@ TEST_F(ReportListTest, CellsOfMissingRowsOrColumnsAreRefused) {
 }
 
 TEST_F(ReportListTest, DeleteAllRowsKeepsTheColumns) {
-    std::vector<ReportRow> rows(1000, ReportRow({QStringLiteral("n")}));
+    std::vector<ReportRow> rows(1000);
     EXPECT_EQ(list.InsertRows(std::move(rows)), 0);
     list.DeleteAllRows();
     EXPECT_EQ(list.RowCount(), 0);
@@ -182,7 +182,10 @@ TEST_F(ReportListTest, WorkerThreadCallsRunOnTheViewsThreadAndWait) {
             allSeen = allSeen && row == i && list.SetCellText(row, 1, QStringLiteral("昵称")) &&
                       list.GetCellText(row, 1) == u"昵称" && list.RowCount() == i + 1;
         }
-        std::vector<ReportRow> rows(50, ReportRow({QStringLiteral("batch")}));
+        std::vector<ReportRow> rows;
+        for (int i = 0; i < 50; ++i) {
+            rows.emplace_back(QStringList{u"batch"_s});
+        }
         allSeen = allSeen && list.InsertRows(std::move(rows)) == kRows;
         list.EnsureRowVisible(kRows);
         done = true;

@@ -1,0 +1,100 @@
+// Fills the window's member list from a worker thread through the batch insert and reports the
+// rows per second, the resident memory per row and the longest stall of the window's event loop.
+//
+//   member_list_bench [--rows N] [--batch N]      (defaults: 1000000 rows, 1000 per batch)
+
+#include "app/window/main_window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+long ResidentBytes() {
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+int Argument(const QStringList& arguments, const QString& name, int fallback) {
+    const qsizetype at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
+}
+
+// A member row as a run produces it: number, nickname, user ID and home link.
+zelvor::ReportRow MemberRow(int number) {
+    return zelvor::ReportRow({QString::number(number), QStringLiteral("贴吧用户_%1").arg(number),
+                              QString::number(1'000'000'000LL + number),
+                              QStringLiteral("https://tieba.example/home/main?id=tb.1.%1.c0ffee")
+                                  .arg(number, 8, 16, QLatin1Char('0'))});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // The window makes a launcher at start; it goes to a folder that is thrown away.
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const int rows = Argument(QApplication::arguments(), QStringLiteral("--rows"), 1'000'000);
+    const int batch =
+        std::max(1, Argument(QApplication::arguments(), QStringLiteral("--batch"), 1000));
+
+    zelvor::MainWindow window;
+    window.Open();
+    zelvor::ReportListView* list = window.超级列表框_用户名();
+    QApplication::processEvents();
+    const long residentBefore = ResidentBytes();
+
+    // A fast timer notes the longest gap between its ticks: the time the loop could not answer.
+    QElapsedTimer sinceTick;
+    qint64 longestGapNs = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
+        longestGapNs = std::max(longestGapNs, sinceTick.nsecsElapsed());
+        sinceTick.restart();
+    });
+    probe.start(1);
+    sinceTick.start();
+
+    QElapsedTimer clock;
+    clock.start();
+    std::thread worker([&] {
+        for (int first = 0; first < rows; first += batch) {
+            std::vector<zelvor::ReportRow> rowsOfBatch;
+            const int count = std::min(batch, rows - first);
+            rowsOfBatch.reserve(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                rowsOfBatch.push_back(MemberRow(first + i + 1));
+            }
+            list->InsertRows(std::move(rowsOfBatch));
+            list->EnsureRowVisible(first + count - 1);
+        }
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    worker.join();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    const long residentAfter = ResidentBytes();
+
+    std::printf("rows: %d in batches of %d\n", list->RowCount(), batch);
+    std::printf("rows per second: %.0f (%.2f s)\n", rows / seconds, seconds);
+    std::printf("resident memory per row: %.1f bytes\n",
+                static_cast<double>(residentAfter - residentBefore) / rows);
+    std::printf("longest event-loop stall: %.1f ms\n", static_cast<double>(longestGapNs) / 1e6);
+    return 0;
+}
