@@ -7,6 +7,8 @@
 namespace zelvor {
 
 IntervalTimer::IntervalTimer(QObject* parent) : QObject(parent) {
+    // A coarse timer may tick up to 5% off its interval.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &IntervalTimer::Tick);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/message_boxes.h"
 
+#include "ui/thread_call.h"
+
 #include <QMessageBox>
 
 #include <utility>
@@ -13,22 +15,27 @@ std::optional<bool> MessageBoxes::Record(const QString& text, const QString& tit
 }
 
 void MessageBoxes::Inform(const QString& text, const QString& title) {
-    if (Record(text, title)) {
-        return;
-    }
-    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, owner_);
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    CallOnOwnerThread(owner_, [&] {
+        if (Record(text, title)) {
+            return;
+        }
+        auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, owner_);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
 }
 
 bool MessageBoxes::Ask(const QString& text, const QString& title) {
-    if (const std::optional<bool> answer = Record(text, title)) {
-        return *answer;
-    }
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner_);
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes;
+    return CallOnOwnerThread(owner_, [&] {
+        if (const std::optional<bool> answer = Record(text, title)) {
+            return *answer;
+        }
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        owner_);
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
+    });
 }
 
 }  // namespace zelvor

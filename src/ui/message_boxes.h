@@ -7,7 +7,8 @@
 
 namespace zelvor {
 
-// The window's message boxes. Texts are shown as plain text.
+// The window's message boxes, shown on the owner's thread whichever thread asks for them.
+// Texts are shown as plain text.
 class MessageBoxes {
   public:
     explicit MessageBoxes(QWidget* owner) : owner_(owner) {}
@@ -17,7 +18,8 @@ class MessageBoxes {
     // Asks a yes-or-no question and waits for the answer.
     bool Ask(const QString& text, const QString& title);
 
-    // Test seam: the next box is not shown; Ask answers yes as given.
+    // Test seam: the next box is not shown; Ask answers as given. Set and read these on the
+    // owner's thread.
     void SetNextAnswer(bool yes) { nextAnswer_ = yes; }
     const QString& LastText() const { return lastText_; }
     const QString& LastTitle() const { return lastTitle_; }

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -170,6 +171,27 @@ TEST(ReportListSelectionTest, ForumListSelectsWholeRowsOneAtATime) {
     EXPECT_EQ(list.selectionModel()->selectedRows(), QModelIndexList{list.Model()->index(0, 0)});
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, CellCentre(list, 1, 0));
     EXPECT_EQ(list.selectionModel()->selectedRows(), QModelIndexList{list.Model()->index(1, 0)});
+}
+
+TEST(ReportListSelectionTest, SelectionShowsOnlyWhileTheListHasTheFocus) {
+    QWidget window;
+    ReportListView list({{u"贴吧名"_s, 200}, {u"状态"_s, 50}}, true, &window);
+    QLineEdit elsewhere(&window);
+    list.setGeometry(0, 30, 300, 200);
+    window.resize(300, 250);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return window.isActiveWindow(); }));
+    list.InsertRow(-1, u"a"_s);
+    list.setFocus();
+    list.selectRow(0);
+
+    const QPoint emptyCell = CellCentre(list, 0, 1);
+    const auto colourAt = [&] { return list.viewport()->grab().toImage().pixelColor(emptyCell); };
+    EXPECT_EQ(colourAt(), list.palette().color(QPalette::Active, QPalette::Highlight));
+    elsewhere.setFocus();
+    EXPECT_EQ(colourAt(), list.palette().color(QPalette::Base));
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(0));
 }
 
 TEST_F(ReportListTest, WorkerThreadCallsRunOnTheViewsThreadAndWait) {

@@ -211,6 +211,18 @@ TEST(MessageBoxesTest, NextAnswerShowsNoBoxAndTheLastBoxIsNoted) {
     EXPECT_EQ(boxes.LastTitle(), u"标题");
     EXPECT_EQ(owner.findChild<QMessageBox*>(), nullptr);
 
+    std::atomic<bool> done = false;
+    bool answer = false;
+    boxes.SetNextAnswer(true);
+    std::thread worker([&] {
+        answer = boxes.Ask(u"来自线程"_s, u"提示"_s);
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_TRUE(answer);
+    EXPECT_EQ(boxes.LastText(), u"来自线程");
+
     // Without an answer the information box opens and the call returns at once.
     boxes.Inform(u"<b>此功能尚未完成</b>"_s, u"提示"_s);
     auto* box = owner.findChild<QMessageBox*>();
