@@ -70,7 +70,7 @@ void MainWindow::SetActions(std::unique_ptr<MainWindowActions> actions) {
 }
 
 void MainWindow::Build() {
-    setObjectName(QStringLiteral("MainWindow"));
+    setObjectName(WindowTemplate().front().name.toString());
     setWindowTitle(WindowCaption());
     setWindowIcon(SvgIcon(WindowIconPath(), 256));
     QPalette colours = palette();
@@ -119,8 +119,6 @@ void MainWindow::Build() {
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-
-    setFixedSize(WindowTemplate().front().place.size());
 }
 
 QObject* MainWindow::CreateUnit(const UnitTemplate& unit) {
