@@ -1,6 +1,7 @@
 #include "forum_pages.h"
 
 #include <array>
+#include <charconv>
 #include <random>
 
 #include "text/gbk.h"
@@ -44,6 +45,12 @@ std::string Filler(size_t bytes) {
     return out;
 }
 
+std::string NoticePage(std::string_view title, std::string_view message) {
+    return R"(<!DOCTYPE html><html><head><meta charset="gbk"><title>)" + std::string(title) +
+           R"(</title></head><body><div class="notice_box"><p class="notice_text">)" +
+           std::string(message) + "</p></div></body></html>";
+}
+
 }  // namespace
 
 std::vector<FakeMember> MakeMembers(std::string_view forum, int count, uint32_t seed) {
@@ -61,12 +68,32 @@ std::vector<FakeMember> MakeMembers(std::string_view forum, int count, uint32_t 
             m.nickname += pick(kDecorations);
         }
         m.nickname += std::to_string(i);
-        m.userName = "u" + std::string(pick(kSyllables)) + std::to_string(i);
+        m.userName =
+            "u" + std::string(pick(kSyllables)) + std::to_string(i) + "_" + std::string(forum);
         m.userId = std::to_string(1000000000ULL + random() % 900000000ULL) + "_" +
                    std::to_string(i);
         members.push_back(std::move(m));
     }
     return members;
+}
+
+std::optional<MemberPlace> FindMemberPlace(std::string_view userName) {
+    // "u", one syllable, the index in decimal, "_", the forum.
+    size_t separator = userName.find('_');
+    if (separator == std::string_view::npos || !userName.starts_with('u')) {
+        return std::nullopt;
+    }
+    size_t digits = separator;
+    while (digits > 0 && userName[digits - 1] >= '0' && userName[digits - 1] <= '9') {
+        --digits;
+    }
+    MemberPlace place{std::string(userName.substr(separator + 1)), 0};
+    auto [end, error] =
+        std::from_chars(userName.data() + digits, userName.data() + separator, place.index);
+    if (digits == separator || error != std::errc() || end != userName.data() + separator) {
+        return std::nullopt;
+    }
+    return place;
 }
 
 std::string HomeLink(const FakeMember& member) {
@@ -127,6 +154,18 @@ std::string RenderHomePage(const FakeMember& member) {
            EscapeHtml(member.nickname) +
            R"(</span><a href="/im/pcmsg?from=)" + member.userId +
            R"(" class="btn_sendmsg" target="_blank">发私信</a></div></body></html>)";
+}
+
+std::string RenderUnknownUserPage() {
+    return NoticePage("贴吧404", "抱歉，您访问的用户不存在或已被屏蔽。");
+}
+
+std::string RenderSecurityCheckPage() {
+    return NoticePage("百度安全验证", "网络环境存在异常，请完成下方验证后继续访问。");
+}
+
+std::string RenderNetworkBusyPage() {
+    return NoticePage("百度贴吧", "网络不给力，请稍后重试");
 }
 
 }  // namespace zelvor::fake_forum

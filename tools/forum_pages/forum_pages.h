@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,8 +21,17 @@ enum class PageStyle { Minified, Indented };
 
 constexpr int kMembersPerPage = 24;
 
-// The same forum name, count and seed always give the same members.
+// The same forum name, count and seed always give the same members. User names carry the
+// forum and the member's index, so names never clash across forums and a server can find the
+// member behind a home link.
 std::vector<FakeMember> MakeMembers(std::string_view forum, int count, uint32_t seed);
+
+struct MemberPlace {
+    std::string forum;
+    int index = 0;
+};
+// Where MakeMembers put the member with this user name; nothing for names it cannot have made.
+std::optional<MemberPlace> FindMemberPlace(std::string_view userName);
 
 // The home link of a member as the member list shows it.
 std::string HomeLink(const FakeMember& member);
@@ -32,5 +42,11 @@ std::string RenderMemberPage(std::string_view forum, int page, int pageCount,
 std::string RenderEmptyForumPage(std::string_view forum);
 // A member's home page holding the private-message link with the user ID.
 std::string RenderHomePage(const FakeMember& member);
+// The home page the service shows for a user name it does not know: no private-message link.
+std::string RenderUnknownUserPage();
+
+// The service's answers when it suspects a robot, sent with status 200 in place of the page.
+std::string RenderSecurityCheckPage();
+std::string RenderNetworkBusyPage();
 
 }  // namespace zelvor::fake_forum
