@@ -33,6 +33,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Task {
     bool lookup = false;
+    int forum = 0;
     int page = 0;         // a page task
     MemberRecord record;  // a lookup task
 };
@@ -69,7 +70,7 @@ class Collector::Run {
 
     void Stop() {
         userStopped_ = true;
-        EndWorkers();
+        SignalStop();
     }
 
   private:
@@ -85,7 +86,7 @@ class Collector::Run {
     bool RestFor(Clock::duration duration);
     void Submit(Task task);
     std::optional<Outcome> NextOutcome();
-    void EndWorkers();
+    void SignalStop();
 
     const std::vector<std::string> forums_;
     CollectOptions options_;
@@ -93,7 +94,6 @@ class Collector::Run {
     std::unique_ptr<RealtimeWriter> writer_;
     std::unordered_set<std::string> seen_;  // home links collected in this run
     long long nextNumber_ = 1;
-    int currentForum_ = 0;
     CollectProgress progress_;
     Clock::time_point started_ = Clock::now();
     Clock::time_point lastReport_{};
@@ -144,7 +144,10 @@ void Collector::Run::Execute() {
     for (; index < progress_.forumCount; ++index) {
         listener_.OnForumState(index, ForumState::NotStarted);
     }
-    EndWorkers();
+    SignalStop();
+    for (std::thread& worker : workers_) {
+        worker.join();
+    }
     if (result.end == RunEnd::Finished && userStopped_) {
         result.end = RunEnd::Stopped;
     }
@@ -154,7 +157,6 @@ void Collector::Run::Execute() {
 
 Collector::Run::ForumEnd Collector::Run::ReadForum(int index) {
     const std::string& forum = forums_[static_cast<size_t>(index)];
-    currentForum_ = index;
     progress_.forum = index + 1;
     progress_.page = 0;
     progress_.pageCount = 0;
@@ -174,7 +176,7 @@ Collector::Run::ForumEnd Collector::Run::ReadForum(int index) {
         bool countKnown = nextToHandOn > 1;
         while (!ended && nextToSubmit <= lastPage && nextToSubmit - nextToHandOn < window &&
                (countKnown || nextToSubmit == 1)) {
-            Submit({.page = nextToSubmit++});
+            Submit({.forum = index, .page = nextToSubmit++});
             ++pendingPages;
         }
     };
@@ -316,7 +318,7 @@ std::optional<Outcome> Collector::Run::NextOutcome() {
     return outcome;
 }
 
-void Collector::Run::EndWorkers() {
+void Collector::Run::SignalStop() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
@@ -324,11 +326,6 @@ void Collector::Run::EndWorkers() {
     tasksReady_.notify_all();
     outcomesReady_.notify_all();
     stopping_.notify_all();
-    for (std::thread& t : workers_) {
-        if (t.joinable() && t.get_id() != std::this_thread::get_id()) {
-            t.join();
-        }
-    }
 }
 
 bool Collector::Run::RestFor(Clock::duration duration) {
@@ -386,9 +383,8 @@ Outcome Collector::Run::Perform(const Task& task, std::mt19937& random) {
             response = std::move(lookup.response);
             outcome.text = std::move(lookup.userId);
         } else {
-            response = ReadMemberPage(options_.site, forums_[static_cast<size_t>(currentForum_)],
-                                      task.page);
-            outcome.text = std::move(response.body);
+            response =
+                ReadMemberPage(options_.site, forums_[static_cast<size_t>(task.forum)], task.page);
         }
         ++requests_;
         if (stop_) {
@@ -409,15 +405,18 @@ Outcome Collector::Run::Perform(const Task& task, std::mt19937& random) {
             refusalsInRow_ = 0;
         }
         bool serverError = response.ok() && response.status >= 500;
-        if (response.ok() && !serverError && response.status < 400) {
+        if (response.ok() && !serverError && response.status < 300) {
             outcome.ok = true;
+            if (!task.lookup) {
+                outcome.text = std::move(response.body);
+            }
             return outcome;
         }
         outcome.error =
             response.ok() ? "HTTP " + std::to_string(response.status) : response.errorMessage;
         outcome.text.clear();
         if (!serverError && response.ok()) {
-            return outcome;  // 4xx: asking again will not help
+            return outcome;  // a redirect or a 4xx: asking again will not help
         }
         if (++failures >= options_.tries) {
             return outcome;
