@@ -34,9 +34,10 @@ int RunFetch(int argc, char** argv) {
                            "--proxy-password", "--data"},
                           {"--no-redirect", "--plain"});
     if (args.error.empty() && args.positional.size() != 1) {
-        args.error = "用法：zelvor-cli fetch URL [--method M] [--header \"K: V\"]... [--cookie "
-                     "TEXT] [--proxy ADDR] [--proxy-user U --proxy-password P] [--no-redirect] "
-                     "[--data BODY] [--plain]";
+        args.error =
+            "用法：zelvor-cli fetch URL [--method M] [--header \"K: V\"]... [--cookie "
+            "TEXT] [--proxy ADDR] [--proxy-user U --proxy-password P] [--no-redirect] "
+            "[--data BODY] [--plain]";
     }
     if (!args.error.empty()) {
         std::cerr << args.error << "\n";
