@@ -9,9 +9,8 @@ namespace {
 using namespace zelvor;
 
 void BM_ParseMemberPage(benchmark::State& state) {
-    auto style = static_cast<fake_forum::PageStyle>(state.range(0));
-    auto members = fake_forum::MakeMembers("李毅", fake_forum::kMembersPerPage, 7);
-    std::string page = fake_forum::RenderMemberPage("李毅", 3, 12, members, style);
+    std::string page =
+        fake_forum::SampleMemberPage(static_cast<fake_forum::PageStyle>(state.range(0)));
     for (auto _ : state) {
         benchmark::DoNotOptimize(ParsePageCount(page));
         benchmark::DoNotOptimize(ParseMembers(page));

@@ -168,4 +168,8 @@ std::string RenderNetworkBusyPage() {
     return NoticePage("百度贴吧", "网络不给力，请稍后重试");
 }
 
+std::string SampleMemberPage(PageStyle style) {
+    return RenderMemberPage("李毅", 3, 12, MakeMembers("李毅", kMembersPerPage, 7), style);
+}
+
 }  // namespace zelvor::fake_forum

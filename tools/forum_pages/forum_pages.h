@@ -42,6 +42,9 @@ std::string RenderMemberPage(std::string_view forum, int page, int pageCount,
 std::string RenderEmptyForumPage(std::string_view forum);
 // A member's home page holding the private-message link with the user ID.
 std::string RenderHomePage(const FakeMember& member);
+
+// A full page of a typical forum in the given style, for measurements.
+std::string SampleMemberPage(PageStyle style);
 // The home page the service shows for a user name it does not know: no private-message link.
 std::string RenderUnknownUserPage();
 
