@@ -22,12 +22,6 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
-std::string SiteHost(std::string_view root) {
-    size_t scheme = root.find("://");
-    std::string_view host = scheme == std::string_view::npos ? root : root.substr(scheme + 3);
-    return std::string(host.substr(0, host.find('/')));
-}
-
 std::string MemberPageUrl(std::string_view root, std::string_view forum, int page) {
     return std::string(root) + "/bawu2/platform/listMemberInfo?word=" + PercentEncodeGbk(forum) +
            "&pn=" + std::to_string(page);
@@ -37,7 +31,7 @@ HttpRequest ForumSiteRequest(const ForumSite& site, std::string url) {
     HttpRequest request;
     request.url = std::move(url);
     request.headers =
-        "Host: " + SiteHost(site.root) + "\r\nUser-Agent: " + std::string(kForumUserAgent) + "\r\n";
+        "Host: " + UrlHost(site.root) + "\r\nUser-Agent: " + std::string(kForumUserAgent) + "\r\n";
     request.proxy = site.proxy;
     request.proxyUser = site.proxyUser;
     request.proxyPassword = site.proxyPassword;

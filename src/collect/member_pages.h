@@ -26,8 +26,6 @@ struct ForumSite {
     const std::atomic<bool>* cancel = nullptr;
 };
 
-// "host[:port]" of a root URL, for the "Host: " line.
-std::string SiteHost(std::string_view root);
 // A GET of the URL with the site's connection settings and exactly the "Host" and
 // "User-Agent" lines the service expects.
 HttpRequest ForumSiteRequest(const ForumSite& site, std::string url);

@@ -176,6 +176,12 @@ void FailHttpStepForTesting(HttpError step) {
     failingStep = step;
 }
 
+std::string UrlHost(std::string_view url) {
+    size_t scheme = url.find("://");
+    std::string_view host = scheme == std::string_view::npos ? url : url.substr(scheme + 3);
+    return std::string(host.substr(0, host.find_first_of("/?#")));
+}
+
 std::string MergeCookies(std::string_view cookies,
                          const std::vector<std::string>& setCookieValues) {
     std::vector<std::pair<std::string, std::string>> pairs;  // name, "name=value"

@@ -77,6 +77,9 @@ struct HttpResponse {
 
 HttpResponse SendHttpRequest(const HttpRequest& request);
 
+// "host[:port]" of an absolute URL, for a "Host: " line.
+std::string UrlHost(std::string_view url);
+
 // Fails the step of the given code on the calling thread's next requests, until reset with
 // HttpError::None: the only way to reach the set-up failures, which libcurl never produces.
 void FailHttpStepForTesting(HttpError step);

@@ -15,8 +15,8 @@ TEST(MemberPagesTest, UrlEncodesTheForumNameAsGbk) {
               "http://tieba.baidu.com/bawu2/platform/listMemberInfo?word=%C0%EE%D2%E3&pn=3");
     EXPECT_EQ(MemberPageUrl("http://h", "a&pn=9#", 1),
               "http://h/bawu2/platform/listMemberInfo?word=a%26pn%3D9%23&pn=1");
-    EXPECT_EQ(SiteHost("http://127.0.0.1:8080"), "127.0.0.1:8080");
-    EXPECT_EQ(SiteHost("http://tieba.baidu.com"), "tieba.baidu.com");
+    EXPECT_EQ(UrlHost("http://127.0.0.1:8080"), "127.0.0.1:8080");
+    EXPECT_EQ(UrlHost("http://tieba.baidu.com/x?y"), "tieba.baidu.com");
 }
 
 TEST(MemberPagesTest, BothPageStylesYieldTheMembersAndThePageCount) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "web/http_request.h"
+
+namespace zelvor {
+
+inline constexpr std::string_view kNoticePath = "/Soft_Notice.txt";
+
+struct Notice {
+    std::string text;  // the banner text
+    std::string link;  // opened by a press on the banner; "" unless an http or https address
+};
+
+// The first notice marked "@1text#1link@1"; nothing when the text holds none.
+std::optional<Notice> ParseNotice(std::string_view text);
+
+// Reads the maker's notice file (makerRoot: scheme and host, no trailing "/") with one GET
+// carrying the "Host" and "User-Agent" lines; nothing when it cannot be read or holds no notice.
+std::optional<Notice> ReadNotice(std::string_view makerRoot, const HttpTimeouts& timeouts = {});
+
+}  // namespace zelvor
