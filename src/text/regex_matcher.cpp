@@ -79,7 +79,6 @@ bool RegexMatcher::Create(std::string_view pattern, bool ignoreCase, bool multil
                           bool singleline, bool global) {
     compiled_.reset();
     matches_.clear();
-    subject_.clear();
     error_.clear();
     captureCount_ = 0;
     global_ = global;
@@ -172,14 +171,21 @@ int RegexMatcher::Match(std::string_view text) {
     if (compiled_) {
         error_.clear();
     }
-    subject_.assign(text);
     size_t countedTo = 0;
     long long characters = 0;
-    Scan(subject_, [&](std::vector<Span> spans) {
+    Scan(text, [&](const std::vector<Span>& spans) {
         auto begin = static_cast<size_t>(spans[0].begin);
-        characters += CountCharacters(subject_, countedTo, begin);
+        characters += CountCharacters(text, countedTo, begin);
         countedTo = begin;
-        matches_.push_back({characters, std::move(spans)});
+        Found found{characters, spans[0].begin, {}};
+        found.texts.reserve(spans.size());
+        for (const Span& s : spans) {
+            found.texts.emplace_back(s.begin < 0
+                                         ? std::string_view()
+                                         : text.substr(static_cast<size_t>(s.begin),
+                                                       static_cast<size_t>(s.end - s.begin)));
+        }
+        matches_.push_back(std::move(found));
     });
     return MatchCount();
 }
@@ -199,19 +205,14 @@ long long RegexMatcher::MatchBytePosition(int i) const {
     if (i < 0 || i >= MatchCount()) {
         return -1;
     }
-    return matches_[static_cast<size_t>(i)].spans[0].begin;
+    return matches_[static_cast<size_t>(i)].bytePosition;
 }
 
 std::string RegexMatcher::Capture(int i, int k) const {
     if (i < 0 || i >= MatchCount() || k < 0 || k > captureCount_) {
         return {};
     }
-    const Span& span = matches_[static_cast<size_t>(i)].spans[static_cast<size_t>(k)];
-    if (span.begin < 0) {
-        return {};
-    }
-    return subject_.substr(static_cast<size_t>(span.begin),
-                           static_cast<size_t>(span.end - span.begin));
+    return matches_[static_cast<size_t>(i)].texts[static_cast<size_t>(k)];
 }
 
 std::string RegexMatcher::Replace(std::string_view text, std::string_view replacement) {

@@ -52,9 +52,11 @@ class RegexMatcher {
         long long begin = -1;  // byte offsets; -1 for a capture that took no part
         long long end = -1;
     };
+    // Matches keep their own texts, not a copy of the searched page.
     struct Found {
         long long charPosition = 0;
-        std::vector<Span> spans;  // [0] is the whole match
+        long long bytePosition = 0;
+        std::vector<std::string> texts;  // [0] the match, then the captures ("" when unset)
     };
     struct Compiled;
 
@@ -66,7 +68,6 @@ class RegexMatcher {
     bool global_ = false;
     int captureCount_ = 0;
     std::string error_;
-    std::string subject_;
     std::vector<Found> matches_;
 };
 
