@@ -30,8 +30,7 @@ std::string MemberPageUrl(std::string_view root, std::string_view forum, int pag
 HttpRequest ForumSiteRequest(const ForumSite& site, std::string url) {
     HttpRequest request;
     request.url = std::move(url);
-    request.headers =
-        "Host: " + UrlHost(site.root) + "\r\nUser-Agent: " + std::string(kForumUserAgent) + "\r\n";
+    request.headers = BrowserHeaderLines(site.root);
     request.proxy = site.proxy;
     request.proxyUser = site.proxyUser;
     request.proxyPassword = site.proxyPassword;

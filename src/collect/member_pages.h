@@ -12,9 +12,6 @@ namespace zelvor {
 inline constexpr std::string_view kDefaultForumSiteRoot = "http://tieba.baidu.com";
 // The service never serves member pages past this, whatever its pager says.
 inline constexpr int kMaxMemberPages = 500;
-inline constexpr std::string_view kForumUserAgent =
-    "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
-    "Chrome/45.0.2454.101 Safari/537.36";
 
 // How requests to the forum service are made; shared by page reads and ID lookups.
 struct ForumSite {

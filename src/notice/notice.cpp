@@ -4,14 +4,6 @@
 
 namespace zelvor {
 
-namespace {
-
-constexpr std::string_view kAgent =
-    "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
-    "Chrome/45.0.2454.101 Safari/537.36";
-
-}  // namespace
-
 std::optional<Notice> ParseNotice(std::string_view text) {
     RegexMatcher pattern("@1(.*?)#1(.*?)@1");
     if (pattern.Match(text) == 0) {
@@ -24,12 +16,17 @@ std::optional<Notice> ParseNotice(std::string_view text) {
     return notice;
 }
 
-std::optional<Notice> ReadNotice(std::string_view makerRoot, const HttpTimeouts& timeouts) {
+std::string NoticeUrl(std::string_view makerRoot) {
+    return std::string(makerRoot) + std::string(kNoticePath);
+}
+
+std::optional<Notice> ReadNotice(std::string_view url, const HttpTimeouts& timeouts,
+                                 const std::atomic<bool>* cancel) {
     HttpRequest request;
-    request.url = std::string(makerRoot) + std::string(kNoticePath);
-    request.headers =
-        "Host: " + UrlHost(makerRoot) + "\r\nUser-Agent: " + std::string(kAgent) + "\r\n";
+    request.url = std::string(url);
+    request.headers = BrowserHeaderLines(url);
     request.timeouts = timeouts;
+    request.cancel = cancel;
     HttpResponse response = SendHttpRequest(request);
     if (!response.ok() || response.status != 200) {
         return std::nullopt;

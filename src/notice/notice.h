@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,12 @@ struct Notice {
 // The first notice marked "@1text#1link@1"; nothing when the text holds none.
 std::optional<Notice> ParseNotice(std::string_view text);
 
-// Reads the maker's notice file (makerRoot: scheme and host, no trailing "/") with one GET
-// carrying the "Host" and "User-Agent" lines; nothing when it cannot be read or holds no notice.
-std::optional<Notice> ReadNotice(std::string_view makerRoot, const HttpTimeouts& timeouts = {});
+// The notice file on the maker's site (makerRoot: scheme and host, no trailing "/").
+std::string NoticeUrl(std::string_view makerRoot);
+
+// Reads the notice file at url with one GET carrying the "Host" and "User-Agent" lines; nothing
+// when it cannot be read or holds no notice. A set cancel flag ends the read within a second.
+std::optional<Notice> ReadNotice(std::string_view url, const HttpTimeouts& timeouts = {},
+                                 const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace zelvor

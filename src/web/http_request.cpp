@@ -182,6 +182,11 @@ std::string UrlHost(std::string_view url) {
     return std::string(host.substr(0, host.find_first_of("/?#")));
 }
 
+std::string BrowserHeaderLines(std::string_view rootOrUrl) {
+    return "Host: " + UrlHost(rootOrUrl) + "\r\nUser-Agent: " + std::string(kBrowserUserAgent) +
+           "\r\n";
+}
+
 std::string MergeCookies(std::string_view cookies,
                          const std::vector<std::string>& setCookieValues) {
     std::vector<std::pair<std::string, std::string>> pairs;  // name, "name=value"

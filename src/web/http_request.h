@@ -80,6 +80,14 @@ HttpResponse SendHttpRequest(const HttpRequest& request);
 // "host[:port]" of an absolute URL, for a "Host: " line.
 std::string UrlHost(std::string_view url);
 
+// The desktop browser the forum service and the maker's site expect to talk to.
+inline constexpr std::string_view kBrowserUserAgent =
+    "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/45.0.2454.101 Safari/537.36";
+
+// "Host: " with rootOrUrl's host and "User-Agent: " kBrowserUserAgent, each line ending "\r\n".
+std::string BrowserHeaderLines(std::string_view rootOrUrl);
+
 // Fails the step of the given code on the calling thread's next requests, until reset with
 // HttpError::None: the only way to reach the set-up failures, which libcurl never produces.
 void FailHttpStepForTesting(HttpError step);

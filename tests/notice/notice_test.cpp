@@ -20,13 +20,14 @@ TEST(ParseNoticeTest, FirstMarkedNoticeAndOnlyWebLinks) {
 TEST(ReadNoticeTest, ReadsTheMakersFileOrNothing) {
     fake_forum::FakeForum maker({.notice = "@1新版本已发布#1http://www.zelvor.example/@1"});
     maker.Start();
-    auto notice = ReadNotice(maker.Url());
+    auto notice = ReadNotice(NoticeUrl(maker.Url()));
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->text, "新版本已发布");
     EXPECT_EQ(notice->link, "http://www.zelvor.example/");
 
     std::string nowhere = "http://127.0.0.1:" + std::to_string(testing_support::UnusedPort());
-    EXPECT_FALSE(ReadNotice(nowhere));
+    EXPECT_FALSE(ReadNotice(NoticeUrl(nowhere)));
+    EXPECT_FALSE(ReadNotice(maker.Url() + "/none.txt"));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "app/window/main_window.h"
 #include "app/window/start_options.h"
+#include "app/window/window_commands.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     zelvor::MainWindow window(parsed.options);
+    window.SetActions(std::make_unique<zelvor::WindowCommands>(
+        window, zelvor::DefaultCommandSettings(parsed.options)));
     QApplication::setWindowIcon(window.windowIcon());
     window.Open();
     return QApplication::exec();

@@ -51,6 +51,8 @@ class MainWindow : public QWidget {
     // May be called from any thread.
     RunOptions ReadRunOptions() const;
     MessageBoxes& Messages() { return messages_; }
+    // Opens address in the user's browser, or says how to reach it by hand.
+    void OpenWebAddress(const QUrl& address);
     // Test seam: how a web address is opened; QDesktopServices by default.
     void SetUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
 

@@ -53,6 +53,7 @@ void MainWindow::OnMainWindowCreated() {
     拖放对象1()->RegisterDropArea(超级列表框1());
     EnsureLauncher(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                    QCoreApplication::applicationFilePath());
+    actions_->Created();
 }
 
 bool MainWindow::OnMainWindowCloseQuery() {
@@ -61,7 +62,8 @@ bool MainWindow::OnMainWindowCloseQuery() {
 
 void MainWindow::OnTitleTimerTick() {
     // Puts the full caption back, whatever replaced it meanwhile.
-    setWindowTitle(WindowCaption());
+    const QString note = actions_->CaptionNote();
+    setWindowTitle(note.isEmpty() ? WindowCaption() : WindowCaption() + QStringLiteral("  ") + note);
 }
 
 void MainWindow::OnNoticeTimerTick() {
@@ -91,9 +93,12 @@ void MainWindow::OnToolbarButtonClicked(int position) {
 }
 
 void MainWindow::OnWebsiteMenuItem() {
-    const QUrl site(MakerSite());
-    if (!openUrl_(site)) {
-        messages_.Inform(QStringLiteral("无法打开浏览器，请手动访问官网：") + site.toString(),
+    OpenWebAddress(QUrl(MakerSite()));
+}
+
+void MainWindow::OpenWebAddress(const QUrl& address) {
+    if (!openUrl_(address)) {
+        messages_.Inform(QStringLiteral("无法打开浏览器，请手动访问：") + address.toString(),
                          QStringLiteral("提示"));
     }
 }

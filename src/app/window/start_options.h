@@ -5,10 +5,12 @@
 
 namespace zelvor {
 
-// zelvor [--site URL] [FILE...]
+// zelvor [--site URL] [--notice-url URL] [--save-folder DIR] [FILE...]
 struct StartOptions {
-    QString site;       // the forum site to collect from; empty: the collection's own default
-    QStringList files;  // absolute paths, taken in as if dropped on the window
+    QString site;        // the forum site to collect from; empty: the collection's own default
+    QString noticeUrl;   // the maker's notice file; empty: the one on the maker's site
+    QString saveFolder;  // where real-time files go, absolute; empty: the default folder
+    QStringList files;   // absolute paths, taken in as if dropped on the window
 };
 
 struct ParsedStartOptions {

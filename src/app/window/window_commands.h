@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/window/main_window_actions.h"
+#include "app/window/notice_banner.h"
+#include "app/window/start_options.h"
+#include "collect/collector.h"
+#include "collect/member_files.h"
+#include "web/http_request.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelvor {
+
+struct CommandSettings {
+    // The site, pauses, time-outs and retries of every run; the option panel decides the rest
+    // at each start.
+    CollectOptions collect;
+    std::string noticeUrl;  // empty: no notice is read
+    HttpTimeouts noticeTimeouts;
+    QString saveFolder;  // where real-time files go
+};
+
+// The settings the program starts with, after its start-up options.
+CommandSettings DefaultCommandSettings(const StartOptions& options);
+
+// What the window's commands do: the forum queue, the collection run on threads of its own,
+// saving and export, and the notice banner. The run reaches the window only through events
+// posted to the window's thread, so the window never waits for it and it never waits for the
+// window.
+class WindowCommands : public MainWindowActions {
+  public:
+    WindowCommands(MainWindow& window, CommandSettings settings);
+    ~WindowCommands() override;  // stops a run in progress and waits for it
+
+    void Created() override;
+    void ImportForumNames() override;
+    void StartCollection() override;
+    void StopCollection() override;
+    void ExportNicknames() override;
+    void ExportUserIds() override;
+    void ExportAll() override;
+    void ClearResults() override;
+    void AddDroppedForumFiles(const QString& paths) override;
+    void NoticeTimerTick() override;
+    std::optional<bool> NoticeBannerPressed(int x, int y, int modifiers) override;
+    QString CaptionNote() const override;
+    bool MayClose() override;
+
+    bool Running() const { return collector_ != nullptr; }
+    const NoticeBanner& Banner() const { return banner_; }
+
+  private:
+    class RunEvents;
+
+    void AddForumFiles(const QStringList& files);
+    void Export(ExportFields fields);
+    // Takes in what the run has posted since the last call.
+    void Deliver();
+    void EndRun(const RunResult& result);
+    bool RefuseWhileRunning();
+    void SetStatus(const QString& text);
+
+    CommandSettings settings_;
+    NoticeBanner banner_;
+    std::unique_ptr<RunEvents> events_;
+    std::unique_ptr<Collector> collector_;
+    std::vector<int> runRows_;  // the forum list's row of each forum of the run
+    CollectProgress progress_;
+    QString saveFolder_;  // of the run in progress; empty when it saves nothing
+    QString lastWarning_;
+    bool statusTouched_ = false;  // panel 0 shows more than the start-up texts
+};
+
+}  // namespace zelvor
