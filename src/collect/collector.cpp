@@ -64,6 +64,9 @@ class Collector::Run {
             writer_ = std::make_unique<RealtimeWriter>(options_.saveFolder);
         }
         nextNumber_ = options_.firstNumber;
+        collectedBefore_.insert(std::make_move_iterator(options_.collectedLinks.begin()),
+                                std::make_move_iterator(options_.collectedLinks.end()));
+        options_.collectedLinks.clear();
     }
 
     void Execute();
@@ -92,7 +95,8 @@ class Collector::Run {
     CollectOptions options_;
     CollectorListener& listener_;
     std::unique_ptr<RealtimeWriter> writer_;
-    std::unordered_set<std::string> seen_;  // home links collected in this run
+    std::unordered_set<std::string> seen_;  // home links met in this run
+    std::unordered_set<std::string> collectedBefore_;
     long long nextNumber_ = 1;
     CollectProgress progress_;
     Clock::time_point started_ = Clock::now();
@@ -246,16 +250,24 @@ Collector::Run::ForumEnd Collector::Run::ReadForum(int index) {
 
 bool Collector::Run::HandOnPage(const Outcome& outcome, bool& ended) {
     std::vector<MemberRecord> records;
+    bool metNew = false;
     for (ParsedMember& m : ParseMembers(outcome.text)) {
         if (seen_.insert(m.homeLink).second) {
-            records.push_back({nextNumber_++, std::move(m.nickname), std::move(m.homeLink), {}});
+            metNew = true;
+            if (!collectedBefore_.contains(m.homeLink)) {
+                records.push_back(
+                    {nextNumber_++, std::move(m.nickname), std::move(m.homeLink), {}});
+            }
         }
     }
-    if (records.empty()) {
-        // No member, or only members already collected: the service repeats its first page
-        // past the pages it serves, so this is the forum's end.
+    if (!metNew) {
+        // No member, or only members met already: the service repeats its first page past the
+        // pages it serves, so this is the forum's end.
         ended = true;
         return true;
+    }
+    if (records.empty()) {
+        return true;  // every member was collected by an earlier run
     }
     progress_.members += static_cast<long long>(records.size());
     listener_.OnRecords(records);

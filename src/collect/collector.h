@@ -26,6 +26,8 @@ struct CollectOptions {
     std::optional<int> pageLimit = 10;  // nullopt: every page
     std::string saveFolder;             // real-time files go here; empty: no saving
     long long firstNumber = 1;
+    // Home links of members collected before, by a run that was stopped: not collected again.
+    std::vector<std::string> collectedLinks;
     ForumSite site;       // its cancel flag is the collector's own
     int concurrency = 2;  // requests in flight at once
     // A random pause before each request of a worker.

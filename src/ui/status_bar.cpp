@@ -25,6 +25,12 @@ void StatusBar::SetPanelText(int panel, const QString& text) {
     });
 }
 
+QString StatusBar::PanelText(int panel) const {
+    return CallOnOwnerThread(this, [&] {
+        return panel >= 0 && panel < labels_.size() ? labels_[panel]->text() : QString();
+    });
+}
+
 QSize StatusBar::sizeHint() const {
     int width = 0;
     for (int panelWidth : widths_) {

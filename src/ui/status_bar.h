@@ -14,7 +14,7 @@ struct StatusPanel {
 
 // A bar of sunken text panels side by side from its left edge; each panel keeps its width
 // whatever the bar's width, and what lies beyond the bar's right edge is cut off.
-// SetPanelText may be called from any thread.
+// The panel text operations may be called from any thread.
 class StatusBar : public QWidget {
     Q_OBJECT
 
@@ -23,6 +23,8 @@ class StatusBar : public QWidget {
 
     // A panel number outside the bar changes nothing.
     void SetPanelText(int panel, const QString& text = {});
+    // Empty for a panel number outside the bar.
+    QString PanelText(int panel) const;
 
     QSize sizeHint() const override;
 

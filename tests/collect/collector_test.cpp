@@ -149,6 +149,25 @@ TEST_F(CollectorTest, RecordsArriveInPageOrderWithTheirOwnIds) {
     EXPECT_EQ(r.progress.userIds, 100);
 }
 
+TEST_F(CollectorTest, MembersCollectedBeforeAreSkippedButTheForumIsReadToItsEnd) {
+    StartForum({.forums = {{"甲吧", 100}}});
+    auto members = fake_forum::MakeMembers("甲吧", 100, FakeForumConfig{}.seed);
+    CollectOptions options = Options();
+    options.collectUserIds = false;
+    options.firstNumber = 31;
+    // A stopped run listed the first page and a bit of the second.
+    for (size_t i = 0; i < 30; ++i) {
+        options.collectedLinks.push_back(fake_forum::HomeLink(members[i]));
+    }
+    Recorder r = Collect({"甲吧"}, options);
+    ASSERT_EQ(r.result.end, RunEnd::Finished) << r.result.reason;
+    ASSERT_EQ(r.records.size(), 70u);
+    EXPECT_EQ(r.records.front().number, 31);
+    EXPECT_EQ(r.records.front().homeLink, fake_forum::HomeLink(members[30]));
+    EXPECT_EQ(r.records.back().homeLink, fake_forum::HomeLink(members[99]));
+    EXPECT_EQ(r.states[0].back(), ForumState::Finished);
+}
+
 TEST_F(CollectorTest, NeverAsksPastTheServedPages) {
     StartForum({.forums = {{"大吧", 53485}}});
     CollectOptions options = Options();

@@ -112,6 +112,8 @@ TEST(StatusBarTest, PanelsKeepTheirEdgesAndTakeNewTexts) {
     bar.SetPanelText(-1, u"x"_s);
     EXPECT_EQ(panels[1]->text(), u"免费");
     EXPECT_EQ(panels[2]->text(), u"版权");
+    EXPECT_EQ(bar.PanelText(2), u"版权");
+    EXPECT_EQ(bar.PanelText(3), QString());
 
     std::atomic<bool> done = false;
     std::thread worker([&] {

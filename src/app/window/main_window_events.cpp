@@ -63,7 +63,8 @@ bool MainWindow::OnMainWindowCloseQuery() {
 void MainWindow::OnTitleTimerTick() {
     // Puts the full caption back, whatever replaced it meanwhile.
     const QString note = actions_->CaptionNote();
-    setWindowTitle(note.isEmpty() ? WindowCaption() : WindowCaption() + QStringLiteral("  ") + note);
+    setWindowTitle(note.isEmpty() ? WindowCaption()
+                                  : WindowCaption() + QStringLiteral("  ") + note);
 }
 
 void MainWindow::OnNoticeTimerTick() {

@@ -28,6 +28,7 @@ constexpr int kForumName = 0;
 constexpr int kForumState = 1;
 constexpr int kNickname = 1;
 constexpr int kUserId = 2;
+constexpr int kHomeLink = 3;
 
 QString StateText(ForumState state) {
     return QString::fromUtf8(ForumStateText(state));
@@ -245,7 +246,13 @@ void WindowCommands::StartCollection() {
         window.Messages().Inform(FromUtf8(std::string(kBadPageLimitMessage)), kTitle);
         return;
     }
-    options.firstNumber = window.超级列表框_用户名()->RowCount() + 1LL;
+    const ReportListModel* members = window.超级列表框_用户名()->Model();
+    options.firstNumber = members->rowCount() + 1LL;
+    // A forum a stopped run left unfinished is read again from its first page; the members
+    // already listed are not listed twice.
+    for (int row = 0; row < members->rowCount(); ++row) {
+        options.collectedLinks.push_back(members->CellText(row, kHomeLink).toStdString());
+    }
     saveFolder_.clear();
     if (panel.saveAsCollected) {
         if (!QDir().mkpath(settings_.saveFolder)) {
