@@ -36,6 +36,7 @@ HttpRequest ForumSiteRequest(const ForumSite& site, std::string url) {
     request.proxyPassword = site.proxyPassword;
     request.timeouts = site.timeouts;
     request.cancel = site.cancel;
+    request.maxBodyBytes = kMaxForumPageBytes;
     // A redirect from the service leads to its captcha; it must be seen, not followed.
     request.followRedirects = false;
     return request;

@@ -13,6 +13,10 @@ inline constexpr std::string_view kDefaultForumSiteRoot = "http://tieba.baidu.co
 // The service never serves member pages past this, whatever its pager says.
 inline constexpr int kMaxMemberPages = 500;
 
+// A member or home page is a few hundred kilobytes; anything far past that is not one, and
+// reading it would only cost memory.
+inline constexpr size_t kMaxForumPageBytes = size_t{8} << 20;
+
 // How requests to the forum service are made; shared by page reads and ID lookups.
 struct ForumSite {
     std::string root{kDefaultForumSiteRoot};  // ForumSiteRoot: scheme and host, no trailing "/"

@@ -84,8 +84,9 @@ bool HasHeaderLine(std::string_view text, std::string_view name) {
                        [&](std::string_view line) { return HeaderLineIs(line, name); });
 }
 
-Transfer::Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel)
-    : handle_(handle), timeouts_(timeouts), cancel_(cancel) {}
+Transfer::Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel,
+                   size_t maxBodyBytes)
+    : handle_(handle), timeouts_(timeouts), cancel_(cancel), maxBodyBytes_(maxBodyBytes) {}
 
 bool Transfer::SetTimeouts() {
     // libcurl resolves the name inside its connect phase, so both budgets bound it together.
@@ -115,6 +116,9 @@ TransferFailure Transfer::Perform() {
     CURLcode code = curl_easy_perform(handle_);
     if (code == CURLE_OK) {
         return TransferFailure::None;
+    }
+    if (tooLarge_) {
+        return TransferFailure::TooLarge;
     }
     if (stall_ == Stall::Send || !connected_ || code == CURLE_SEND_ERROR) {
         return TransferFailure::Send;
@@ -148,6 +152,10 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
 size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
     auto* t = static_cast<Transfer*>(self);
     t->lastActivity_ = std::chrono::steady_clock::now();
+    if (size * count > t->maxBodyBytes_ - t->body.size()) {
+        t->tooLarge_ = true;
+        return 0;  // libcurl ends the transfer
+    }
     t->body.append(data, size * count);
     return size * count;
 }

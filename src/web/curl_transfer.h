@@ -41,13 +41,15 @@ bool HeaderLineIs(std::string_view line, std::string_view name);
 bool HasHeaderLine(std::string_view text, std::string_view name);
 
 // Where a failed transfer stopped, which decides the error the caller reports.
-enum class TransferFailure { None, Send, NoResponse, Read };
+enum class TransferFailure { None, Send, NoResponse, Read, TooLarge };
 
 // One request's reading: collects the final response's headers, every Set-Cookie of the
-// chain and the body, and enforces the send and receive time-outs that libcurl lacks.
+// chain and the body, and enforces the send and receive time-outs that libcurl lacks and a
+// limit on the body's size.
 class Transfer {
   public:
-    Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel);
+    Transfer(CURL* handle, const HttpTimeouts& timeouts, const std::atomic<bool>* cancel,
+             size_t maxBodyBytes);
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
@@ -73,6 +75,8 @@ class Transfer {
     CURL* handle_;
     HttpTimeouts timeouts_;
     const std::atomic<bool>* cancel_;
+    size_t maxBodyBytes_;
+    bool tooLarge_ = false;
     std::chrono::steady_clock::time_point lastActivity_;
     curl_off_t lastUploaded_ = 0;
     bool connected_ = false;

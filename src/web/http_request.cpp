@@ -168,6 +168,8 @@ std::string HttpErrorMessage(HttpError error) {
             return "712 服务器未响应!";
         case HttpError::ReadFailed:
             return "713 读取数据失败!";
+        case HttpError::BodyTooLarge:
+            return "714 返回的数据过大，已停止读取!";
     }
     return {};
 }
@@ -265,7 +267,7 @@ HttpResponse SendHttpRequest(const HttpRequest& request) {
     if (!StepOk(HttpError::RequestFailed, SetMethod(h, request))) {
         return Fail(std::move(response), HttpError::RequestFailed);
     }
-    Transfer transfer(h, request.timeouts, request.cancel);
+    Transfer transfer(h, request.timeouts, request.cancel, request.maxBodyBytes);
     if (!StepOk(HttpError::TimeoutsFailed, transfer.SetTimeouts())) {
         return Fail(std::move(response), HttpError::TimeoutsFailed);
     }
@@ -306,6 +308,8 @@ HttpResponse SendHttpRequest(const HttpRequest& request) {
             return Fail(std::move(response), HttpError::NoResponse);
         case TransferFailure::Read:
             return Fail(std::move(response), HttpError::ReadFailed);
+        case TransferFailure::TooLarge:
+            return Fail(std::move(response), HttpError::BodyTooLarge);
     }
     DecodeBody(transfer.body, response);
     return response;

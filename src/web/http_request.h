@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,7 @@ enum class HttpError {
     SendFailed = 711,
     NoResponse = 712,
     ReadFailed = 713,
+    BodyTooLarge = 714,
 };
 
 // The code, a blank and the Chinese text; "" for None.
@@ -38,6 +40,10 @@ struct HttpTimeouts {
     // Longest wait for the next byte of the response.
     std::chrono::milliseconds receive{30'000};
 };
+
+// Enough for any page; a body past it is abandoned, so an endless or giant answer cannot eat
+// the memory.
+inline constexpr size_t kDefaultMaxBodyBytes = size_t{128} << 20;
 
 struct HttpRequest {
     std::string url;             // absolute http or https URL
@@ -57,6 +63,7 @@ struct HttpRequest {
     std::string caFile;
     // When set and it turns true, the request ends within about a second, as a failure.
     const std::atomic<bool>* cancel = nullptr;
+    size_t maxBodyBytes = kDefaultMaxBodyBytes;  // the raw body, before decoding
 };
 
 struct HttpResponse {

@@ -101,7 +101,7 @@ std::string FetchPage(const PageFetch& fetch) {
             return {};
         }
     }
-    web_detail::Transfer transfer(h, fetch.timeouts, fetch.cancel);
+    web_detail::Transfer transfer(h, fetch.timeouts, fetch.cancel, kDefaultMaxBodyBytes);
     bool ready = headers.Append("Expect:") &&
                  curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&

@@ -172,6 +172,47 @@ TEST_F(HttpRequestTest, NulBytesAndHundredMegabytesSurvive) {
     EXPECT_TRUE(response.body.ends_with("尾"));
 }
 
+// Answers that never end, or end only after far more than any page: each must end the request
+// with an error soon instead of growing the body past the cap.
+TEST_F(HttpRequestTest, GiantEndlessAndLoopingAnswersEndInAnError) {
+    const std::string chunk(64 << 10, 'x');
+    auto& s = server_.server();
+    s.Get("/huge", [&chunk](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(size_t{100} << 20, "text/html",
+                                 [&chunk](size_t, size_t length, httplib::DataSink& sink) {
+                                     return sink.write(chunk.data(),
+                                                       std::min(length, chunk.size()));
+                                 });
+    });
+    s.Get("/endless", [&chunk](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/html", [&chunk](size_t, httplib::DataSink& sink) {
+            return sink.write(chunk.data(), chunk.size());
+        });
+    });
+    s.Get("/loop",
+          [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
+    struct Case {
+        const char* path;
+        HttpError error;
+    };
+    const Case cases[] = {
+        {"/huge", HttpError::BodyTooLarge},
+        {"/endless", HttpError::BodyTooLarge},
+        {"/loop", HttpError::ReadFailed},
+    };
+    for (const Case& c : cases) {
+        HttpRequest request = Get(c.path);
+        request.maxBodyBytes = size_t{8} << 20;
+        auto start = std::chrono::steady_clock::now();
+        HttpResponse response = SendHttpRequest(request);
+        EXPECT_EQ(response.error, c.error) << c.path;
+        EXPECT_EQ(response.errorMessage, HttpErrorMessage(c.error)) << c.path;
+        EXPECT_EQ(response.body, "") << c.path;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.path;
+    }
+    EXPECT_EQ(HttpErrorMessage(HttpError::BodyTooLarge), "714 返回的数据过大，已停止读取!");
+}
+
 TEST_F(HttpRequestTest, RedirectFollowedOrReturned) {
     HttpResponse followed = SendHttpRequest(Get("/redirect"));
     ASSERT_TRUE(followed.ok());
