@@ -279,11 +279,14 @@ class SlowForumTest : public WindowCommandsTest {
 
 TEST_F(SlowForumTest, StopLeavesTheForumToResumeWithoutListingMembersTwice) {
     StartAndWaitForSomeMembers();
+    EXPECT_TRUE(Status().startsWith(u"贴吧1/2 第"_s)) << Status().toStdString();
+    EXPECT_TRUE(window.windowTitle().contains(u"实时保存到 "_s + folder.filePath(u"实时保存"_s)));
     commands->StartCollection();
     EXPECT_EQ(window.Messages().LastText(), u"正在采集中");
     commands->StopCollection();
     ASSERT_TRUE(RunEnds(3000));
     EXPECT_EQ(Status(), u"已停止采集");
+    EXPECT_FALSE(window.windowTitle().contains(u"正在采集"_s));
     EXPECT_EQ(ForumStates(), (QStringList{u"未开始"_s, u"未开始"_s}));
     const int stoppedAt = window.超级列表框_用户名()->RowCount();
     EXPECT_LT(stoppedAt, 240);
