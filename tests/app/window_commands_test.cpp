@@ -89,11 +89,16 @@ class WindowCommandsTest : public ::testing::Test {
 
     void SetUp() override { Open(Settings()); }
 
-    // Imports a GBK file holding text through the file dialog.
-    void Import(const std::string& utf8Text) {
+    // A GBK file holding text.
+    QString ForumFile(const std::string& utf8Text) {
         const QString path = folder.filePath(u"贴吧名%1.txt"_s.arg(++files));
         WriteBytes(path, Utf8ToGbk(utf8Text));
-        window.通用对话框1()->SetNextFileName(path);
+        return path;
+    }
+
+    // Imports a forum file through the file dialog.
+    void Import(const std::string& utf8Text) {
+        window.通用对话框1()->SetNextFileName(ForumFile(utf8Text));
         commands->ImportForumNames();
     }
 
@@ -319,6 +324,54 @@ TEST_F(SlowForumTest, ClosingDuringARunAsksThenStopsWithFilesComplete) {
     EXPECT_FALSE(commands->Running());
     const int listed = window.超级列表框_用户名()->RowCount();
     EXPECT_EQ(SavedNicknames().size(), static_cast<size_t>(listed));
+}
+
+TEST_F(SlowForumTest, ClosingAtOtherMomentsLeavesFilesMatchingTheList) {
+    const QString forums = ForumFile("甲吧\r\n乙吧\r\n");
+    struct Moment {
+        const char* name;
+        std::function<bool(const MainWindow&)> reached;
+    };
+    const Moment moments[] = {
+        {"before anything arrived", [](const MainWindow&) { return true; }},
+        {"while IDs are looked up",
+         [](const MainWindow& w) { return !w.超级列表框_用户名()->GetCellText(0, 2).isEmpty(); }},
+        {"after the first forum",
+         [](const MainWindow& w) { return w.超级列表框1()->GetCellText(0, 1) == u"完成"; }},
+    };
+    for (const Moment& moment : moments) {
+        QTemporaryDir saved;
+        CommandSettings settings = Settings();
+        settings.saveFolder = saved.path();
+        settings.collect.concurrency = 8;
+        MainWindow other;
+        auto owned = std::make_unique<WindowCommands>(other, settings);
+        WindowCommands* run = owned.get();
+        other.SetActions(std::move(owned));
+        other.Open();
+        other.findChild<QCheckBox*>(u"选择框_实时保存"_s)->setChecked(true);
+        run->AddDroppedForumFiles(forums);
+        run->StartCollection();
+        ASSERT_TRUE(PumpUntil([&] { return moment.reached(other); }, 10000)) << moment.name;
+        other.Messages().SetNextAnswer(true);
+        EXPECT_TRUE(other.close()) << moment.name;
+        EXPECT_FALSE(run->Running()) << moment.name;
+
+        ReportListView* list = other.超级列表框_用户名();
+        size_t ids = 0;
+        for (int row = 0; row < list->RowCount(); ++row) {
+            ids += list->GetCellText(row, 2).isEmpty() ? 0 : 1;
+        }
+        const QString files = saved.path() + u'/';
+        EXPECT_EQ(GbkLines(ReadBytes(files + u"用户呢称.txt"_s)).size(),
+                  static_cast<size_t>(list->RowCount()))
+            << moment.name;
+        EXPECT_EQ(GbkLines(ReadBytes(files + u"用户ID.txt"_s)).size(), ids) << moment.name;
+        for (int row = 0; row < 2; ++row) {
+            const QString state = other.超级列表框1()->GetCellText(row, 1);
+            EXPECT_TRUE(state == u"完成" || state == u"未开始") << moment.name;
+        }
+    }
 }
 
 TEST_F(WindowCommandsTest, BannerShowsTheMakersNoticeAndOpensItsLink) {
