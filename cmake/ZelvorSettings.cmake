@@ -6,8 +6,16 @@ target_compile_options(zelvor_settings INTERFACE -Wall -Wextra -Wpedantic -Wshad
                                                  -Wno-missing-field-initializers)
 target_compile_definitions(zelvor_settings INTERFACE
   QT_NO_CAST_FROM_ASCII QT_NO_CAST_FROM_BYTEARRAY QT_NO_CONTEXTLESS_CONNECT)
-if(ZELVOR_SANITIZE)
-  target_compile_options(zelvor_settings INTERFACE -fsanitize=address,undefined
+string(TOLOWER "${ZELVOR_SANITIZE}" zelvor_sanitize)
+if(zelvor_sanitize STREQUAL "address" OR zelvor_sanitize STREQUAL "on")
+  set(zelvor_sanitizers address,undefined)
+elseif(zelvor_sanitize STREQUAL "thread")
+  set(zelvor_sanitizers thread)
+elseif(NOT zelvor_sanitize STREQUAL "off" AND NOT zelvor_sanitize STREQUAL "")
+  message(FATAL_ERROR "ZELVOR_SANITIZE must be OFF, address (or ON) or thread, not ${ZELVOR_SANITIZE}")
+endif()
+if(zelvor_sanitizers)
+  target_compile_options(zelvor_settings INTERFACE -fsanitize=${zelvor_sanitizers}
                                                    -fno-omit-frame-pointer -fno-sanitize-recover=all)
-  target_link_options(zelvor_settings INTERFACE -fsanitize=address,undefined)
+  target_link_options(zelvor_settings INTERFACE -fsanitize=${zelvor_sanitizers})
 endif()
