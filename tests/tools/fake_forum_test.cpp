@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -233,6 +234,101 @@ TEST(FakeForumTest, SlowBodiesArriveWholeAfterTheLatency) {
     EXPECT_EQ(slow->counters().slowed.load(), 1);
 }
 
+TEST(FakeForumTest, BrokenAnswersBreakTheWayTheirSwitchSays) {
+    using Check = std::function<void(const httplib::Result&)>;
+    auto fails = [](const httplib::Result& r) { EXPECT_FALSE(r); };
+    struct Case {
+        const char* name;
+        FakeForumConfig config;
+        std::atomic<int> FakeForum::Counters::*counter;
+        Check check;
+    };
+    const Case cases[] = {
+        {"burst",
+         {.burstRate = 1},
+         &FakeForum::Counters::burst,
+         [](const httplib::Result& r) {
+             ASSERT_TRUE(r);
+             EXPECT_TRUE(r->status == 500 || r->status == 429) << r->status;
+         }},
+        {"cut", {.cutRate = 1}, &FakeForum::Counters::cut, fails},
+        {"truncate", {.truncateRate = 1}, &FakeForum::Counters::truncated, fails},
+        {"late",
+         {.lateRate = 1, .lateBy = std::chrono::milliseconds(600)},
+         &FakeForum::Counters::late,
+         fails},
+        {"loop",
+         {.loopRate = 1},
+         &FakeForum::Counters::looped,
+         [](const httplib::Result& r) {
+             ASSERT_TRUE(r);
+             EXPECT_EQ(r->status, 302);
+             // httplib's client hands the Location over decoded.
+             EXPECT_EQ(r->get_header_value("Location"),
+                       "/bawu2/platform/listMemberInfo?word=" + Utf8ToGbk("甲") + "&pn=1");
+         }},
+        {"huge",
+         {.hugeRate = 1, .hugeBytes = 1 << 20},
+         &FakeForum::Counters::huge,
+         [](const httplib::Result& r) {
+             ASSERT_TRUE(r);
+             EXPECT_EQ(r->body.size(), 1u << 20);
+             EXPECT_NE(r->body.find("tbui_total_page"), std::string::npos);
+             EXPECT_TRUE(r->body.ends_with("    "));
+         }},
+        {"none",
+         {},
+         nullptr,
+         [](const httplib::Result& r) {
+             ASSERT_TRUE(r);
+             EXPECT_EQ(r->status, 200);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto server = StartForum(c.config);
+        httplib::Client client("127.0.0.1", server->port());
+        client.set_read_timeout(std::chrono::milliseconds(300));
+        c.check(client.Get(MemberPageTarget("甲", "1")));
+        if (c.counter != nullptr) {
+            EXPECT_EQ((server->counters().*c.counter).load(), 1);
+        }
+        EXPECT_EQ(server->PageServed("甲", 1), c.counter == nullptr);
+    }
+}
+
+TEST(FakeForumTest, BurstsHitWholeRunsOfRequests) {
+    auto server = StartForum({.burstRate = 0.5, .burstLength = 4});
+    std::vector<bool> broken;
+    for (int i = 0; i < 40; ++i) {
+        broken.push_back(Fetch(*server, MemberPageTarget("甲", "1")).status != 200);
+    }
+    for (size_t run = 0; run < 40; run += 4) {
+        EXPECT_EQ(std::count(broken.begin() + run, broken.begin() + run + 4, broken[run]), 4);
+    }
+    auto count = std::count(broken.begin(), broken.end(), true);
+    EXPECT_GT(count, 0);
+    EXPECT_LT(count, 40);
+    EXPECT_EQ(server->counters().burst.load(), count);
+}
+
+TEST(FakeForumTest, GivenNicknamesAndKeptQueries) {
+    const std::vector<std::string> nicknames{"<b>x</b>", "行一\n行二"};
+    auto server =
+        StartForum({.forums = {{"甲", 3}}, .nicknames = {{"甲", nicknames}}, .keepQueries = true});
+    std::string target = MemberPageTarget("甲", "1");
+    ParsedPage page = Fetch(*server, target);
+    EXPECT_NE(page.text.find(R"(title="&lt;b&gt;x&lt;/b&gt;")"), std::string::npos);
+    EXPECT_NE(page.text.find(R"(title="行一&#10;行二")"), std::string::npos);
+    EXPECT_EQ(page.links.size(), 3u);
+    const FakeForum::Query asked{{"word", Utf8ToGbk("甲")}, {"pn", "1"}};
+    EXPECT_EQ(server->Queries(), std::vector<FakeForum::Query>{asked});
+    EXPECT_TRUE(server->PageServed("甲", 1));
+    EXPECT_FALSE(server->HomePageServed(MakeMembers("甲", 3, kSeed)[0].userName));
+    Fetch(*server, page.links[0]);
+    EXPECT_TRUE(server->HomePageServed(MakeMembers("甲", 3, kSeed)[0].userName));
+}
+
 TEST(FakeForumTest, ServesTheNoticeAndNothingElse) {
     auto server = StartForum({.notice = "@1今天维护#1http://example.invalid/@1"});
     httplib::Result notice = Get(*server, "/Soft_Notice.txt");
@@ -288,6 +384,10 @@ TEST(FakeForumTest, RefusesConfigsThatMakeNoSense) {
         {.latency = std::chrono::milliseconds(-1)},
         {.refuse = -1},
         {.threads = 0},
+        {.burstRate = 2},
+        {.burstLength = 0},
+        {.lateBy = std::chrono::milliseconds(-5)},
+        {.hugeRate = -1},
     };
     for (const FakeForumConfig& config : bad) {
         EXPECT_FALSE(ConfigError(config).empty());

@@ -39,6 +39,13 @@ constexpr int kSlowPieces = 8;
 constexpr uint64_t kDropSalt = 1;
 constexpr uint64_t kFailSalt = 2;
 constexpr uint64_t kSlowSalt = 3;
+constexpr uint64_t kBurstSalt = 4;
+constexpr uint64_t kBurstKindSalt = 5;
+constexpr uint64_t kCutSalt = 6;
+constexpr uint64_t kTruncateSalt = 7;
+constexpr uint64_t kLateSalt = 8;
+constexpr uint64_t kLoopSalt = 9;
+constexpr uint64_t kHugeSalt = 10;
 
 uint64_t Mix(uint64_t x) {
     x += 0x9E3779B97F4A7C15ULL;
@@ -81,6 +88,24 @@ void ShutConnection(const httplib::Request& req) {
     }
 }
 
+void AnswerServerError(httplib::Response& res) {
+    res.status = 500;
+    res.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>", "text/html");
+}
+
+void AnswerTooManyRequests(httplib::Response& res) {
+    res.status = 429;
+    res.set_content("<html><body><h1>429 Too Many Requests</h1></body></html>", "text/html");
+}
+
+std::string PageKey(std::string_view forum, int page) {
+    return "page\n" + std::string(forum) + "\n" + std::to_string(page);
+}
+
+std::string HomeKey(std::string_view userName) {
+    return "home\n" + std::string(userName);
+}
+
 std::string CheckRate(const char* name, double rate) {
     if (std::isfinite(rate) && rate >= 0 && rate <= 1) {
         return "";
@@ -109,13 +134,19 @@ std::string ConfigError(const FakeForumConfig& config) {
     }
     for (const std::string& error :
          {CheckRate("失败率", config.failureRate), CheckRate("断开率", config.dropRate),
-          CheckRate("慢速率", config.slowRate)}) {
+          CheckRate("慢速率", config.slowRate), CheckRate("突发错误率", config.burstRate),
+          CheckRate("中途断开率", config.cutRate), CheckRate("截断率", config.truncateRate),
+          CheckRate("超时回答率", config.lateRate), CheckRate("循环跳转率", config.loopRate),
+          CheckRate("超大页面率", config.hugeRate)}) {
         if (!error.empty()) {
             return error;
         }
     }
-    if (config.latency.count() < 0 || config.slowPause.count() < 0) {
+    if (config.latency.count() < 0 || config.slowPause.count() < 0 || config.lateBy.count() < 0) {
         return "延迟不能是负数";
+    }
+    if (config.burstLength < 1) {
+        return "突发错误的长度至少是 1";
     }
     if (config.refuse < 0) {
         return "拒绝的请求数不能是负数，现在是 " + std::to_string(config.refuse);
@@ -189,8 +220,27 @@ std::string FakeForum::Url() const {
 
 int FakeForum::PageRequests(std::string_view forum, int page) const {
     std::lock_guard lock(mutex_);
-    auto it = attempts_.find("page\n" + std::string(forum) + "\n" + std::to_string(page));
-    return it == attempts_.end() ? 0 : it->second;
+    auto it = tallies_.find(PageKey(forum, page));
+    return it == tallies_.end() ? 0 : it->second.asked;
+}
+
+bool FakeForum::PageServed(std::string_view forum, int page) const {
+    return Served(PageKey(forum, page));
+}
+
+bool FakeForum::HomePageServed(std::string_view userName) const {
+    return Served(HomeKey(userName));
+}
+
+bool FakeForum::Served(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    auto it = tallies_.find(key);
+    return it != tallies_.end() && it->second.served;
+}
+
+std::vector<FakeForum::Query> FakeForum::Queries() const {
+    std::lock_guard lock(mutex_);
+    return queries_;
 }
 
 void FakeForum::ServeMemberPage(const httplib::Request& req, httplib::Response& res) {
@@ -206,14 +256,14 @@ void FakeForum::ServeMemberPage(const httplib::Request& req, httplib::Response& 
             break;
         }
     }
-    std::string key = "page\n" + name + "\n" + std::to_string(page);
-    std::optional<int> attempt = Admit(key, true, req, res);
-    if (!attempt) {
+    std::string key = PageKey(name, page);
+    std::optional<Admission> admission = Admit(key, true, req, res);
+    if (!admission) {
         return;
     }
     std::shared_ptr<const Forum> forum = FindForum(name);
     if (forum->count == 0) {
-        SendPage(key, *attempt, RenderEmptyForumPage(name), res);
+        SendPage(key, *admission, RenderEmptyForumPage(name), res);
         return;
     }
     int pageCount = (forum->count + kMembersPerPage - 1) / kMembersPerPage;
@@ -231,38 +281,43 @@ void FakeForum::ServeMemberPage(const httplib::Request& req, httplib::Response& 
         config_.style == StyleMode::Indented || (config_.style == StyleMode::Mixed && page % 2 == 0)
             ? PageStyle::Indented
             : PageStyle::Minified;
-    SendPage(key, *attempt, RenderMemberPage(name, page, pageCount, shown, style), res);
+    SendPage(key, *admission, RenderMemberPage(name, page, pageCount, shown, style), res);
 }
 
 void FakeForum::ServeHomePage(const httplib::Request& req, httplib::Response& res) {
     ++counters_.homePages;
     std::string userName = GbkToUtf8(req.get_param_value("un"));
-    std::string key = "home\n" + userName;
-    std::optional<int> attempt = Admit(key, false, req, res);
-    if (!attempt) {
+    std::string key = HomeKey(userName);
+    std::optional<Admission> admission = Admit(key, false, req, res);
+    if (!admission) {
         return;
     }
     if (std::optional<MemberPlace> place = FindMemberPlace(userName)) {
         std::shared_ptr<const Forum> forum = FindForum(place->forum);
         if (place->index < static_cast<int>(forum->members.size()) &&
             forum->members[static_cast<size_t>(place->index)].userName == userName) {
-            SendPage(key, *attempt,
+            SendPage(key, *admission,
                      RenderHomePage(forum->members[static_cast<size_t>(place->index)]), res);
             return;
         }
     }
-    SendPage(key, *attempt, RenderUnknownUserPage(), res);
+    SendPage(key, *admission, RenderUnknownUserPage(), res);
 }
 
-std::optional<int> FakeForum::Admit(const std::string& key, bool refusable,
-                                    const httplib::Request& req, httplib::Response& res) {
-    int attempt = 0;
+std::optional<FakeForum::Admission> FakeForum::Admit(const std::string& key, bool refusable,
+                                                     const httplib::Request& req,
+                                                     httplib::Response& res) {
+    Admission admission;
     {
         std::lock_guard lock(mutex_);
-        attempt = attempts_[key]++;
+        admission.attempt = tallies_[key].asked++;
+        if (config_.keepQueries) {
+            queries_.push_back(req.params);
+        }
     }
+    const int attempt = admission.attempt;
     std::this_thread::sleep_for(config_.latency);
-    if (refusable && Refuse(req, res)) {
+    if ((refusable && Refuse(req, res)) || Burst(res)) {
         return std::nullopt;
     }
     if (Draw(key, attempt, kDropSalt) < config_.dropRate) {
@@ -272,12 +327,34 @@ std::optional<int> FakeForum::Admit(const std::string& key, bool refusable,
     }
     if (Draw(key, attempt, kFailSalt) < config_.failureRate) {
         ++counters_.failed;
-        res.status = 500;
-        res.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>",
-                        "text/html");
+        AnswerServerError(res);
         return std::nullopt;
     }
-    return attempt;
+    if (Draw(key, attempt, kLoopSalt) < config_.loopRate) {
+        ++counters_.looped;
+        res.set_redirect(req.target);
+        return std::nullopt;
+    }
+    if (Draw(key, attempt, kLateSalt) < config_.lateRate) {
+        ++counters_.late;
+        std::this_thread::sleep_for(config_.lateBy);
+        admission.late = true;
+    }
+    return admission;
+}
+
+bool FakeForum::Burst(httplib::Response& res) {
+    int run = burstTurns_++ / config_.burstLength;
+    if (Draw("burst", run, kBurstSalt) >= config_.burstRate) {
+        return false;
+    }
+    ++counters_.burst;
+    if (Draw("burst", run, kBurstKindSalt) < 0.5) {
+        AnswerServerError(res);
+    } else {
+        AnswerTooManyRequests(res);
+    }
+    return true;
 }
 
 bool FakeForum::Refuse(const httplib::Request& req, httplib::Response& res) {
@@ -288,9 +365,7 @@ bool FakeForum::Refuse(const httplib::Request& req, httplib::Response& res) {
     ++counters_.refused;
     switch (turn % 4) {
         case 0:
-            res.status = 429;
-            res.set_content("<html><body><h1>429 Too Many Requests</h1></body></html>",
-                            "text/html");
+            AnswerTooManyRequests(res);
             break;
         case 1:
             res.set_redirect(
@@ -306,9 +381,43 @@ bool FakeForum::Refuse(const httplib::Request& req, httplib::Response& res) {
     return true;
 }
 
-void FakeForum::SendPage(const std::string& key, int attempt, std::string_view utf8Page,
+void FakeForum::SendPage(const std::string& key, Admission admission, std::string_view utf8Page,
                          httplib::Response& res) {
     std::string body = Utf8ToGbk(utf8Page);
+    const int attempt = admission.attempt;
+    if (Draw(key, attempt, kHugeSalt) < config_.hugeRate) {
+        ++counters_.huge;
+        res.set_content_provider(
+            std::max(config_.hugeBytes, body.size()), "text/html",
+            [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                static const std::string blanks(64 << 10, ' ');
+                if (offset < body.size()) {
+                    return sink.write(body.data() + offset, std::min(length, body.size() - offset));
+                }
+                return sink.write(blanks.data(), std::min(length, blanks.size()));
+            });
+        return;
+    }
+    // Half the body, then the provider gives up and httplib closes the connection.
+    auto half = [body](size_t offset, httplib::DataSink& sink) {
+        return offset == 0 && sink.write(body.data(), body.size() / 2);
+    };
+    if (Draw(key, attempt, kCutSalt) < config_.cutRate) {
+        ++counters_.cut;
+        res.set_chunked_content_provider("text/html", half);
+        return;
+    }
+    if (Draw(key, attempt, kTruncateSalt) < config_.truncateRate) {
+        ++counters_.truncated;
+        res.set_content_provider(
+            body.size(), "text/html",
+            [half](size_t offset, size_t, httplib::DataSink& sink) { return half(offset, sink); });
+        return;
+    }
+    if (!admission.late) {
+        std::lock_guard lock(mutex_);
+        tallies_[key].served = true;
+    }
     if (Draw(key, attempt, kSlowSalt) >= config_.slowRate) {
         res.set_content(body, "text/html");
         return;
@@ -335,6 +444,11 @@ std::shared_ptr<const FakeForum::Forum> FakeForum::FindForum(const std::string& 
             configured == config_.forums.end() ? config_.defaultMembers : configured->second;
         made->members = MakeMembers(name, std::min(made->count, kServedPageLimit * kMembersPerPage),
                                     config_.seed);
+        if (auto given = config_.nicknames.find(name); given != config_.nicknames.end()) {
+            for (size_t i = 0; i < std::min(given->second.size(), made->members.size()); ++i) {
+                made->members[i].nickname = given->second[i];
+            }
+        }
         forum = std::move(made);
     }
     return forum;

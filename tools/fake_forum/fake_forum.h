@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 struct Request;
@@ -39,7 +40,22 @@ struct FakeForumConfig {
     double dropRate = 0;     // connection closed with no answer
     double slowRate = 0;     // body sent in pieces with pauses
     std::chrono::milliseconds slowPause{40};
+    // Requests are counted off in runs of burstLength as they arrive; a run drawn below
+    // burstRate is answered all 500 or all 429, like a service that falls over or clamps down
+    // for a while.
+    double burstRate = 0;
+    int burstLength = 4;
+    double cutRate = 0;       // connection closed halfway through a chunked body
+    double truncateRate = 0;  // Content-Length promises the page, half is sent, then closed
+    double lateRate = 0;      // answered only after lateBy, when a client has given up
+    std::chrono::milliseconds lateBy{2000};
+    double loopRate = 0;  // redirected to the very address asked for
+    double hugeRate = 0;  // the page padded with blanks to hugeBytes
+    size_t hugeBytes = size_t{100} << 20;
     int refuse = 0;  // the first member-page requests, answered the ways the service refuses
+    // Nicknames for the first members of a forum (UTF-8 name), in place of made-up ones.
+    std::map<std::string, std::vector<std::string>> nicknames;
+    bool keepQueries = false;  // keep every page request's query for Queries()
     std::string notice = "@1欢迎使用Zelvor贴吧用户采集器#1http://www.zelvor.example/@1";
     int threads = 64;  // each kept-alive connection holds one
 };
@@ -60,6 +76,12 @@ class FakeForum {
         std::atomic<int> failed{0};  // answered 500
         std::atomic<int> dropped{0};
         std::atomic<int> slowed{0};
+        std::atomic<int> burst{0};  // answered 500 or 429 inside a burst
+        std::atomic<int> cut{0};
+        std::atomic<int> truncated{0};
+        std::atomic<int> late{0};
+        std::atomic<int> looped{0};
+        std::atomic<int> huge{0};
         std::atomic<int> highestPage{0};  // the highest page number asked for
     };
 
@@ -79,20 +101,39 @@ class FakeForum {
     const Counters& counters() const { return counters_; }
     // Requests for one page of one forum (UTF-8 name); a missing or bad page number is page 1.
     int PageRequests(std::string_view forum, int page) const;
+    // Whether the page, or the home page of the user name, went out whole and in time at least
+    // once: a client that keeps asking has it.
+    bool PageServed(std::string_view forum, int page) const;
+    bool HomePageServed(std::string_view userName) const;
+    // The query keys and values (decoded, so GBK bytes) of member-page and home-page requests,
+    // in the order they arrived; kept only with keepQueries.
+    using Query = std::multimap<std::string, std::string>;
+    std::vector<Query> Queries() const;
 
   private:
     struct Forum;
     class Listener;
+    struct Tally {
+        int asked = 0;
+        bool served = false;
+    };
+    struct Admission {
+        int attempt = 0;  // how often the key was asked for before
+        bool late = false;
+    };
 
     void ServeMemberPage(const httplib::Request& req, httplib::Response& res);
     void ServeHomePage(const httplib::Request& req, httplib::Response& res);
-    // Counts the request under key, waits the latency and applies the faults. Returns how often
-    // the key was asked for before, or nothing when a fault has answered.
-    std::optional<int> Admit(const std::string& key, bool refusable, const httplib::Request& req,
-                             httplib::Response& res);
+    // Counts the request under key, waits the latency and applies the faults that answer in
+    // place of the page; nothing when one did.
+    std::optional<Admission> Admit(const std::string& key, bool refusable,
+                                   const httplib::Request& req, httplib::Response& res);
     bool Refuse(const httplib::Request& req, httplib::Response& res);
-    void SendPage(const std::string& key, int attempt, std::string_view utf8Page,
+    bool Burst(httplib::Response& res);
+    // Sends the page, or breaks its body when a body fault is drawn.
+    void SendPage(const std::string& key, Admission admission, std::string_view utf8Page,
                   httplib::Response& res);
+    bool Served(const std::string& key) const;
     std::shared_ptr<const Forum> FindForum(const std::string& name);
     double Draw(const std::string& key, int attempt, uint64_t salt) const;
 
@@ -102,9 +143,11 @@ class FakeForum {
     int port_ = 0;
     Counters counters_;
     std::atomic<int> refuseTurns_{0};
+    std::atomic<int> burstTurns_{0};
     mutable std::mutex mutex_;
     std::map<std::string, std::shared_ptr<const Forum>> forums_;
-    std::map<std::string, int, std::less<>> attempts_;
+    std::map<std::string, Tally, std::less<>> tallies_;
+    std::vector<Query> queries_;
 };
 
 }  // namespace zelvor::fake_forum

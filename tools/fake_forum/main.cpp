@@ -31,6 +31,12 @@ constexpr const char* kUsage =
     "  --failure-rate P    回答 500 的请求比例（0 到 1）\n"
     "  --drop-rate P       不回答就断开连接的请求比例（0 到 1）\n"
     "  --slow-rate P       分段慢速发送的回答比例（0 到 1）\n"
+    "  --burst-rate P      每 4 个请求一组，整组回答 500 或 429 的组的比例（0 到 1）\n"
+    "  --cut-rate P        正文发到一半就断开连接的回答比例（0 到 1）\n"
+    "  --truncate-rate P   声明完整长度、只发一半正文就关闭的回答比例（0 到 1）\n"
+    "  --late-rate P       2 秒后才回答（客户端已超时）的请求比例（0 到 1）\n"
+    "  --loop-rate P       跳转回同一地址的请求比例（0 到 1）\n"
+    "  --huge-rate P       填充到 100 MB 的超大页面比例（0 到 1）\n"
     "  --refuse N          前 N 个会员页请求按服务的拒绝方式回答\n"
     "  --notice 文本        公告文件的内容\n"
     "就绪后在标准输出打印一行“port N”；收到 SIGTERM 或 SIGINT 时退出。\n";
@@ -117,6 +123,17 @@ FakeForumConfig ParseArguments(int argc, char** argv) {
          [&](const std::string& v) { config.dropRate = ParseRate("--drop-rate", v); }},
         {"--slow-rate",
          [&](const std::string& v) { config.slowRate = ParseRate("--slow-rate", v); }},
+        {"--burst-rate",
+         [&](const std::string& v) { config.burstRate = ParseRate("--burst-rate", v); }},
+        {"--cut-rate", [&](const std::string& v) { config.cutRate = ParseRate("--cut-rate", v); }},
+        {"--truncate-rate",
+         [&](const std::string& v) { config.truncateRate = ParseRate("--truncate-rate", v); }},
+        {"--late-rate",
+         [&](const std::string& v) { config.lateRate = ParseRate("--late-rate", v); }},
+        {"--loop-rate",
+         [&](const std::string& v) { config.loopRate = ParseRate("--loop-rate", v); }},
+        {"--huge-rate",
+         [&](const std::string& v) { config.hugeRate = ParseRate("--huge-rate", v); }},
         {"--refuse", [&](const std::string& v) { config.refuse = ParseInt("--refuse", v); }},
         {"--notice", [&](const std::string& v) { config.notice = v; }},
     };

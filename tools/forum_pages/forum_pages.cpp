@@ -12,8 +12,8 @@ namespace {
 
 constexpr std::array<std::string_view, 16> kSyllables{
     "小", "明", "吧", "友", "云", "海", "星", "月", "风", "雪", "花", "龙", "猫", "鱼", "山", "水"};
-constexpr std::array<std::string_view, 8> kWords{"tieba", "Neo", "abc", "x", "Cat",
-                                                 "user", "Lee", "hi"};
+constexpr std::array<std::string_view, 8> kWords{"tieba", "Neo",  "abc", "x",
+                                                 "Cat",   "user", "Lee", "hi"};
 // Nicknames users really pick: markup characters, quotes, emoji, full-width forms.
 constexpr std::array<std::string_view, 8> kDecorations{"&", "<>", "\"", "'", "😀", "★", "１２", "_"};
 
@@ -21,12 +21,31 @@ std::string EscapeHtml(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            // As references, the way a page that escapes them writes them: the member
+            // pattern reads a title on one line.
+            case '\n':
+                out += "&#10;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -38,8 +57,10 @@ std::string Filler(size_t bytes) {
     int i = 0;
     while (out.size() < bytes) {
         out += ".tb_rich_poster_" + std::to_string(i) + "{margin:0 " + std::to_string(i % 9) +
-               "px;color:#" + std::to_string(100 + i % 900) + ";background:url(//tb2.bdstatic."
-               "com/tb/static-member/img/bg_" + std::to_string(i) + ".png) no-repeat}\n";
+               "px;color:#" + std::to_string(100 + i % 900) +
+               ";background:url(//tb2.bdstatic."
+               "com/tb/static-member/img/bg_" +
+               std::to_string(i) + ".png) no-repeat}\n";
         ++i;
     }
     return out;
@@ -70,8 +91,8 @@ std::vector<FakeMember> MakeMembers(std::string_view forum, int count, uint32_t 
         m.nickname += std::to_string(i);
         m.userName =
             "u" + std::string(pick(kSyllables)) + std::to_string(i) + "_" + std::string(forum);
-        m.userId = std::to_string(1000000000ULL + random() % 900000000ULL) + "_" +
-                   std::to_string(i);
+        m.userId =
+            std::to_string(1000000000ULL + random() % 900000000ULL) + "_" + std::to_string(i);
         members.push_back(std::move(m));
     }
     return members;
@@ -111,11 +132,11 @@ std::string RenderMemberPage(std::string_view forum, int page, int pageCount,
     page_html.reserve(64 * 1024);
     page_html += "<!DOCTYPE html><html><head>";
     page_html += br;
-    page_html +=
-        R"(<meta http-equiv="Content-Type" content="text/html; charset=gbk"/><title>)" +
-        forumText + "吧会员_百度贴吧</title>" + br + "<style>" + Filler(49 * 1024) +
-        "</style></head>" + br + R"(<body><div id="container"><div class="forum_info"><h1>)" +
-        forumText + "吧</h1></div>" + br + R"(<div class="member_list"><ul>)";
+    page_html += R"(<meta http-equiv="Content-Type" content="text/html; charset=gbk"/><title>)" +
+                 forumText + "吧会员_百度贴吧</title>" + br + "<style>" + Filler(49 * 1024) +
+                 "</style></head>" + br +
+                 R"(<body><div id="container"><div class="forum_info"><h1>)" + forumText +
+                 "吧</h1></div>" + br + R"(<div class="member_list"><ul>)";
     for (const FakeMember& m : members) {
         std::string nick = EscapeHtml(m.nickname);
         std::string link = HomeLink(m);
@@ -129,10 +150,11 @@ std::string RenderMemberPage(std::string_view forum, int page, int pageCount,
     }
     page_html += std::string(br) + R"(</ul></div><div class="tbui_pagination"><ul>)";
     for (int p = std::max(1, page - 4); p <= std::min(pageCount, page + 4); ++p) {
-        page_html += p == page ? "<li class=\"active\"><span>" + std::to_string(p) + "</span></li>"
-                               : "<li><a href=\"/bawu2/platform/listMemberInfo?word=" +
-                                     PercentEncodeGbk(forum) + "&pn=" + std::to_string(p) +
-                                     "\">" + std::to_string(p) + "</a></li>";
+        page_html +=
+            p == page
+                ? "<li class=\"active\"><span>" + std::to_string(p) + "</span></li>"
+                : "<li><a href=\"/bawu2/platform/listMemberInfo?word=" + PercentEncodeGbk(forum) +
+                      "&pn=" + std::to_string(p) + "\">" + std::to_string(p) + "</a></li>";
     }
     page_html += R"(<li><span class="tbui_total_page">共)" + std::to_string(pageCount) +
                  "页</span></li></ul></div>" + br + "</div></body></html>";
@@ -151,8 +173,7 @@ std::string RenderHomePage(const FakeMember& member) {
     return R"(<!DOCTYPE html><html><head><meta charset="gbk"><title>)" +
            EscapeHtml(member.nickname) +
            R"(的贴吧</title></head><body><div class="userinfo"><span class="userinfo_username">)" +
-           EscapeHtml(member.nickname) +
-           R"(</span><a href="/im/pcmsg?from=)" + member.userId +
+           EscapeHtml(member.nickname) + R"(</span><a href="/im/pcmsg?from=)" + member.userId +
            R"(" class="btn_sendmsg" target="_blank">发私信</a></div></body></html>)";
 }
 
