@@ -87,6 +87,48 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
+// The length of the well-formed UTF-8 sequence that starts the bytes; 0 when there is none.
+size_t SequenceLength(std::string_view bytes) {
+    auto byte = [bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                    : lead >= 0xE0 && lead <= 0xEF ? 3
+                    : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                   : 0;
+    if (length == 0 || bytes.size() < length) {
+        return 0;
+    }
+    // The second byte's range is what rules out overlong forms, surrogates and U+10FFFF+.
+    unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (size_t k = 2; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// iconv lets code points past U+10FFFF through from UTF-8 and UCS-4 input.
+std::string ReplaceIllFormed(std::string text) {
+    if (IsValidUtf8(text)) {
+        return text;
+    }
+    std::string out;
+    for (std::string_view rest = text; !rest.empty();) {
+        size_t length = SequenceLength(rest);
+        out += length == 0 ? kUtf8Replacement : rest.substr(0, length);
+        rest.remove_prefix(std::max<size_t>(length, 1));
+    }
+    return out;
+}
+
 bool IsUnreserved(unsigned char c) {
     bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     bool digit = c >= '0' && c <= '9';
@@ -94,6 +136,17 @@ bool IsUnreserved(unsigned char c) {
 }
 
 }  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        size_t length = SequenceLength(bytes);
+        if (length == 0) {
+            return false;
+        }
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
 
 std::string GbkToUtf8(std::string_view gbk) {
     return FromGbk().Convert(gbk, kUtf8Replacement);
@@ -114,7 +167,7 @@ bool DecodeToUtf8(std::string_view bytes, std::string_view charset, std::string&
         out = GbkToUtf8(bytes);
         return false;
     }
-    out = converter.Convert(bytes, kUtf8Replacement);
+    out = ReplaceIllFormed(converter.Convert(bytes, kUtf8Replacement));
     return true;
 }
 

@@ -13,9 +13,12 @@ std::string GbkToUtf8(std::string_view gbk);
 // Invalid UTF-8 sequences become the GB18030 form of U+FFFD.
 std::string Utf8ToGbk(std::string_view utf8);
 
+// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
 // Decodes bytes in a named character set. An empty name, "gbk", "gb2312" or "gb18030" (any case)
 // means GB18030. Returns false when the name is unknown; out then holds the bytes decoded as
-// GB18030, so a page is never lost to a bad declaration.
+// GB18030, so a page is never lost to a bad declaration. The result is always valid UTF-8.
 bool DecodeToUtf8(std::string_view bytes, std::string_view charset, std::string& out);
 
 // "%" and two upper-case hex digits for every GBK byte outside RFC 3986's unreserved set, so

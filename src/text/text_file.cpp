@@ -17,28 +17,6 @@ constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        size_t length = c < 0x80           ? 1
-                        : (c >> 5) == 0x6  ? 2
-                        : (c >> 4) == 0xE  ? 3
-                        : (c >> 3) == 0x1E ? 4
-                                           : 0;
-        if (length == 0 || i + length > bytes.size() || (length == 2 && c < 0xC2)) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 std::string DecodeUserText(std::string_view bytes) {
     std::string out;
     if (bytes.starts_with(kUtf8Bom)) {

@@ -10,8 +10,6 @@ namespace zelvor {
 // UTF-8 stays as it is, and anything else is read as GBK.
 std::string DecodeUserText(std::string_view bytes);
 
-bool IsValidUtf8(std::string_view bytes);
-
 struct TextFile {
     std::string text;   // UTF-8
     std::string error;  // a message for the user; empty on success

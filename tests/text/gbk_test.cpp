@@ -41,6 +41,11 @@ TEST(GbkTest, DecodeFollowsTheNamedCharset) {
     EXPECT_EQ(out, "中");
     EXPECT_FALSE(DecodeToUtf8("\xD6\xD0", "no-such-charset", out));
     EXPECT_EQ(out, "中");
+    // iconv itself lets these through unchanged.
+    EXPECT_TRUE(DecodeToUtf8("a\xF4\x90\x80\x80", "UTF-8", out));
+    EXPECT_EQ(out, "a\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_TRUE(DecodeToUtf8(std::string("\0\0\0a\x7F\xFF\xFF\xFF", 8), "UCS-4", out));
+    EXPECT_EQ(out, "a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 TEST(GbkTest, PercentEncodingKeepsQueryKeysIntact) {

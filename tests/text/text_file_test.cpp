@@ -22,12 +22,28 @@ TEST(DecodeUserTextTest, MarksThenUtf8ThenGbk) {
         {std::string("\xFF\xFE\x27\x54\x0D\x00", 6), "吧\r"},
         {std::string("\xFE\xFF\x54\x27", 4), "吧"},
         {"", ""},
+        // Not UTF-8 once surrogates count as ill-formed, so read as GBK: text, never garbage.
+        {"\xED\xBB\xBF+I", "\u7818\uFFFD+I"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecodeUserText(c.bytes), c.text);
     }
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));  // overlong
-    EXPECT_FALSE(IsValidUtf8("\xE4\xB8"));  // cut off
+}
+
+TEST(DecodeUserTextTest, OnlyWellFormedUtf8IsValid) {
+    EXPECT_TRUE(IsValidUtf8("a\u00E9\u4E2D\U0010FFFF"));
+    for (const char* bad : {
+             "\xC0\x80",          // overlong
+             "\xE0\x80\x80",      // overlong
+             "\xF0\x80\x80\x80",  // overlong
+             "\xED\xA0\x80",      // surrogate
+             "\xF4\x90\x80\x80",  // past U+10FFFF
+             "\xF8\x88\x80\x80\x80",
+             "\xE4\xB8",  // cut off
+             "\x80",
+         }) {
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+    }
 }
 
 TEST(ReadTextFileTest, RefusesWhatIsNotAReadableTextFile) {
