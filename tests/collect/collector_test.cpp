@@ -3,98 +3,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <mutex>
 
 #include "collect/member_files.h"
-#include "fake_forum.h"
+#include "collector_harness.h"
 #include "forum_pages.h"
 #include "text/gbk.h"
 
 namespace zelvor {
 namespace {
 
-using fake_forum::FakeForum;
+using collect_testing::CollectorTest;
+using collect_testing::Recorder;
 using fake_forum::FakeForumConfig;
-
-// Keeps everything the run reports, for the test to look at after Wait().
-class Recorder : public CollectorListener {
-  public:
-    void OnForumState(int forum, ForumState state) override {
-        std::lock_guard lock(*mutex_);
-        states[forum].push_back(state);
-    }
-    void OnRecords(const std::vector<MemberRecord>& batch) override {
-        std::lock_guard lock(*mutex_);
-        records.insert(records.end(), batch.begin(), batch.end());
-        changed_->notify_all();
-    }
-    void OnUserId(long long number, const std::string& id) override {
-        std::lock_guard lock(*mutex_);
-        ids[number] = id;
-    }
-    void OnProgress(const CollectProgress& p) override {
-        std::lock_guard lock(*mutex_);
-        progress = p;
-    }
-    void OnWarning(const std::string& message) override {
-        std::lock_guard lock(*mutex_);
-        warnings.push_back(message);
-    }
-    void OnFinished(const RunResult& r) override {
-        std::lock_guard lock(*mutex_);
-        result = r;
-    }
-    bool WaitForRecords(size_t count) {
-        std::unique_lock lock(*mutex_);
-        return changed_->wait_for(lock, std::chrono::seconds(10),
-                                  [&] { return records.size() >= count; });
-    }
-
-    std::map<int, std::vector<ForumState>> states;
-    std::vector<MemberRecord> records;
-    std::map<long long, std::string> ids;
-    std::vector<std::string> warnings;
-    CollectProgress progress;
-    RunResult result{RunEnd::Failed, "not finished"};
-
-  private:
-    // Held by pointer so that a finished recorder can be returned by value.
-    std::unique_ptr<std::mutex> mutex_ = std::make_unique<std::mutex>();
-    std::unique_ptr<std::condition_variable> changed_ = std::make_unique<std::condition_variable>();
-};
-
-class CollectorTest : public ::testing::Test {
-  protected:
-    void StartForum(FakeForumConfig config) {
-        forum_ = std::make_unique<FakeForum>(std::move(config));
-        forum_->Start();
-    }
-
-    CollectOptions Options() const {
-        CollectOptions options;
-        options.site.root = forum_->Url();
-        options.site.timeouts.receive = std::chrono::seconds(5);
-        options.pauseMin = options.pauseMax = std::chrono::milliseconds(0);
-        options.concurrency = 4;
-        options.retryBackoff = std::chrono::milliseconds(1);
-        options.refusalCooldown = std::chrono::milliseconds(5);
-        return options;
-    }
-
-    Recorder Collect(std::vector<std::string> forums, const CollectOptions& options) {
-        Recorder recorder;
-        Collector collector(std::move(forums), options, recorder);
-        collector.Start();
-        collector.Wait();
-        return recorder;
-    }
-
-    std::unique_ptr<FakeForum> forum_;
-};
 
 TEST_F(CollectorTest, PageLimitAndPageCountDecideThePagesRead) {
     StartForum({.forums = {{"十页吧", 240}, {"两页吧", 48}}});
