@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <chrono>
@@ -160,14 +161,30 @@ bool WindowCommands::RefuseWhileRunning() {
 // ---- The forum queue ----
 
 void WindowCommands::ImportForumNames() {
-    FileDialog* dialog = Window().通用对话框1();
-    dialog->Values() = {.kind = FileDialog::Kind::Open,
-                        .title = u"导入贴吧名"_s,
-                        .filter = kTextFiles,
-                        .defaultExtension = u"txt"_s};
-    if (dialog->Show()) {
-        AddForumFiles({dialog->Values().fileName});
+    const QString path = AskForTextFile(FileDialog::Kind::Open, u"导入贴吧名"_s, {});
+    if (!path.isEmpty()) {
+        AddForumFiles({path});
     }
+}
+
+QString WindowCommands::AskForTextFile(FileDialog::Kind kind, const QString& title,
+                                       const QString& proposedName) {
+    FileDialog* dialog = Window().通用对话框1();
+    // The dialog opens where the last file was chosen.
+    const QString lastFile = dialog->Values().fileName;
+    dialog->Values() = {
+        .kind = kind,
+        .title = title,
+        .fileName = proposedName,
+        .filter = kTextFiles,
+        .initialFolder = lastFile.isEmpty() ? QString() : QFileInfo(lastFile).absolutePath(),
+        .defaultExtension = u"txt"_s,
+        .fileMustExist = kind == FileDialog::Kind::Open};
+    if (!dialog->Show()) {
+        dialog->Values().fileName = lastFile;
+        return {};
+    }
+    return dialog->Values().fileName;
 }
 
 void WindowCommands::AddDroppedForumFiles(const QString& paths) {
@@ -424,16 +441,11 @@ void WindowCommands::Export(ExportFields fields) {
         return;
     }
     static const QString kNames[] = {u"用户呢称.txt"_s, u"用户ID.txt"_s, u"用户呢称和ID.txt"_s};
-    FileDialog* dialog = window.通用对话框1();
-    dialog->Values() = {.kind = FileDialog::Kind::Save,
-                        .fileName = kNames[static_cast<int>(fields)],
-                        .filter = kTextFiles,
-                        .defaultExtension = u"txt"_s,
-                        .fileMustExist = false};
-    if (!dialog->Show()) {
+    const QString path =
+        AskForTextFile(FileDialog::Kind::Save, u"导出"_s, kNames[static_cast<int>(fields)]);
+    if (path.isEmpty()) {
         return;
     }
-    const QString path = dialog->Values().fileName;
     const std::string error = ExportMembers(QFile::encodeName(path).toStdString(), records, fields,
                                             window.ReadRunOptions().separator.toStdString());
     if (!error.empty()) {

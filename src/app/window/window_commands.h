@@ -5,6 +5,7 @@
 #include "app/window/start_options.h"
 #include "collect/collector.h"
 #include "collect/member_files.h"
+#include "ui/file_dialog.h"
 #include "web/http_request.h"
 
 #include <QObject>
@@ -58,6 +59,9 @@ class WindowCommands : public MainWindowActions {
   private:
     class RunEvents;
 
+    // The chosen path, or empty when the user cancelled.
+    QString AskForTextFile(FileDialog::Kind kind, const QString& title,
+                           const QString& proposedName);
     void AddForumFiles(const QStringList& files);
     void Export(ExportFields fields);
     // Takes in what the run has posted since the last call.
