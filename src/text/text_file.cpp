@@ -1,5 +1,6 @@
 #include "text/text_file.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -50,12 +51,20 @@ TextFile ReadTextFile(const std::string& path, size_t maxBytes) {
         result.error = "无法读取文件：" + path + "（" + std::strerror(errno) + "）";
         return result;
     }
+    // The size is known only for plain files; a device or a pipe may never end, so no more
+    // than the limit is read from anything.
     auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > maxBytes) {
+    bool tooLarge = !ec && size > maxBytes;
+    std::string bytes;
+    std::array<char, 64 * 1024> chunk;
+    while (!tooLarge && in.read(chunk.data(), chunk.size()).gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<size_t>(in.gcount()));
+        tooLarge = bytes.size() > maxBytes;
+    }
+    if (tooLarge) {
         result.error = "文件过大（超过" + std::to_string(maxBytes >> 20) + "MB）：" + path;
         return result;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {
         result.error = "读取文件出错：" + path;
         return result;
