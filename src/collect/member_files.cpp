@@ -1,6 +1,7 @@
 #include "collect/member_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -67,6 +68,13 @@ bool RealtimeWriter::SaveUserId(const std::string& userId) {
 
 std::string ExportMembers(const std::string& path, const std::vector<MemberRecord>& records,
                           ExportFields fields, const std::string& separator) {
+    // The file is renamed over the target: that fails late over a folder, and replaces a device
+    // (for root) instead of writing into it.
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        return "无法写入 " + path + "：这不是普通文件";
+    }
+
     std::string text;
     for (const MemberRecord& r : records) {
         switch (fields) {
