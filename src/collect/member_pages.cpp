@@ -1,5 +1,6 @@
 #include "collect/member_pages.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "text/gbk.h"
@@ -18,6 +19,24 @@ constexpr std::string_view kMemberPattern =
 
 bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
+}
+
+constexpr std::string_view kMemberLinkClass = R"(class="user_name")";
+constexpr std::string_view kEmptyForumNote = ">本吧暂时空无会员";
+
+// Markup of the service's own pages: the member list, its pager, the empty-forum note, a home
+// page's message link. Forum names and nicknames on them may read like anything, a refusal too.
+bool IsContentPage(std::string_view page) {
+    return Contains(page, kMemberLinkClass) || Contains(page, "tbui_total_page") ||
+           Contains(page, kEmptyForumNote) || Contains(page, "/im/pcmsg?from=");
+}
+
+// Each member is one line of the real-time files, whatever character references the
+// nickname holds.
+std::string OneLine(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
 }
 
 }  // namespace
@@ -60,13 +79,15 @@ std::vector<ParsedMember> ParseMembers(std::string_view page) {
     std::vector<ParsedMember> members;
     members.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        members.push_back({pattern.Capture(i, 1), DecodeHtmlEntities(pattern.Capture(i, 2))});
+        members.push_back(
+            {pattern.Capture(i, 1), OneLine(DecodeHtmlEntities(pattern.Capture(i, 2)))});
     }
     return members;
 }
 
 bool IsEmptyForum(std::string_view page) {
-    return Contains(page, ">本吧暂时空无会员");
+    // A forum or member may be named after the note; a page listing members is never empty.
+    return Contains(page, kEmptyForumNote) && !Contains(page, kMemberLinkClass);
 }
 
 bool IsRefusal(const HttpResponse& response) {
@@ -77,8 +98,8 @@ bool IsRefusal(const HttpResponse& response) {
     if (Contains(to, "passport") || Contains(to, "captcha") || Contains(to, "wappass")) {
         return true;
     }
-    return Contains(response.body, "百度安全验证") ||
-           Contains(response.body, "网络不给力，请稍后重试");
+    return !IsContentPage(response.body) && (Contains(response.body, "百度安全验证") ||
+                                             Contains(response.body, "网络不给力，请稍后重试"));
 }
 
 std::optional<int> ParsePageLimit(std::string_view text) {

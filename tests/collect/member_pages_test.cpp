@@ -44,6 +44,35 @@ TEST(MemberPagesTest, PagesWithoutMembers) {
                     .empty());
 }
 
+// A forum or member may be named after the service's notes; the page stays what it is.
+TEST(MemberPagesTest, NamesReadingLikeTheServicesNotesChangeNothing) {
+    auto page = [](long status, std::string body) {
+        HttpResponse r;
+        r.status = status;
+        r.body = std::move(body);
+        return r;
+    };
+    for (const char* name : {"百度安全验证", "网络不给力，请稍后重试", "本吧暂时空无会员"}) {
+        auto members = fake_forum::MakeMembers("吧", 3, 1);
+        members[0].nickname = name;
+        std::string list = fake_forum::RenderMemberPage(name, 1, 1, members, PageStyle::Minified);
+        EXPECT_FALSE(IsRefusal(page(200, list))) << name;
+        EXPECT_FALSE(IsEmptyForum(list)) << name;
+        EXPECT_EQ(ParseMembers(list).size(), 3u) << name;
+        EXPECT_FALSE(IsRefusal(page(200, fake_forum::RenderHomePage(members[0])))) << name;
+        std::string empty = fake_forum::RenderEmptyForumPage(name);
+        EXPECT_FALSE(IsRefusal(page(200, empty))) << name;
+        EXPECT_TRUE(IsEmptyForum(empty)) << name;
+    }
+}
+
+TEST(MemberPagesTest, NicknameLineBreakReferencesBecomeBlanks) {
+    std::vector<ParsedMember> parsed = ParseMembers(
+        R"(<div class="name_wrap"><a href="/home/main?un=a" class="user_name" title="a&#13;&#10;b&#x0A;c">)");
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0].nickname, "a  b c");
+}
+
 TEST(MemberPagesTest, UserIdIsTheFirstMessageLink) {
     EXPECT_EQ(ParseUserId(R"(<a href="/im/pcmsg?from=111">x</a><a href="/im/pcmsg?from=222">)"),
               "111");
