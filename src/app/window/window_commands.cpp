@@ -23,6 +23,9 @@ using namespace Qt::StringLiterals;
 const QString kTitle = u"提示"_s;
 const QString kBusy = u"正在采集中"_s;
 const QString kTextFiles = u"文本文档(*.txt)|*.txt"_s;
+// Each delivery of the run's events costs the window a repaint of the list; a few a second keep
+// it live and leave the window's thread free for the user.
+constexpr int kDeliveryInterval = 100;
 
 // The forum list's columns, and the member list's.
 constexpr int kForumName = 0;
@@ -126,6 +129,8 @@ WindowCommands::WindowCommands(MainWindow& window, CommandSettings settings)
       settings_(std::move(settings)),
       banner_(window),
       events_(std::make_unique<RunEvents>(*this)) {
+    deliveryDue_.setSingleShot(true);
+    QObject::connect(&deliveryDue_, &QTimer::timeout, events_.get(), [this] { Deliver(); });
     QObject::connect(&banner_, &NoticeBanner::Settled, events_.get(), [this] {
         if (!statusTouched_) {
             Window().状态条1()->SetPanelText(0, u"初始化完成！"_s);
@@ -304,6 +309,15 @@ void WindowCommands::StopCollection() {
 }
 
 void WindowCommands::Deliver() {
+    if (sinceDelivery_.isValid() && sinceDelivery_.elapsed() < kDeliveryInterval) {
+        deliveryDue_.start(kDeliveryInterval - static_cast<int>(sinceDelivery_.elapsed()));
+        return;
+    }
+    DeliverNow();
+}
+
+void WindowCommands::DeliverNow() {
+    sinceDelivery_.start();
     MainWindow& window = Window();
     ReportListView* members = window.超级列表框_用户名();
     const long long listed = members->RowCount();
@@ -401,7 +415,7 @@ bool WindowCommands::MayClose() {
     // The run never waits for the window, so waiting here ends; its files are complete after.
     collector_->RequestStop();
     collector_->Wait();
-    Deliver();
+    DeliverNow();
     return true;
 }
 

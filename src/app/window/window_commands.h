@@ -8,9 +8,11 @@
 #include "ui/file_dialog.h"
 #include "web/http_request.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -64,8 +66,10 @@ class WindowCommands : public MainWindowActions {
                            const QString& proposedName);
     void AddForumFiles(const QStringList& files);
     void Export(ExportFields fields);
-    // Takes in what the run has posted since the last call.
+    // Takes in what the run has posted, at most a few times a second.
     void Deliver();
+    // Takes in what the run has posted since the last call.
+    void DeliverNow();
     void EndRun(const RunResult& result);
     bool RefuseWhileRunning();
     void SetStatus(const QString& text);
@@ -74,6 +78,8 @@ class WindowCommands : public MainWindowActions {
     NoticeBanner banner_;
     std::unique_ptr<RunEvents> events_;
     std::unique_ptr<Collector> collector_;
+    QTimer deliveryDue_;
+    QElapsedTimer sinceDelivery_;
     std::vector<int> runRows_;  // the forum list's row of each forum of the run
     CollectProgress progress_;
     QString saveFolder_;  // of the run in progress; empty when it saves nothing
