@@ -45,4 +45,5 @@ run="$("$build/bench/app/window_run_bench" --members 100000 --forums 10 2>/dev/n
 field() { sed -E "s|.*$1 ([0-9.]+).*|\\1|" <<<"$run"; }
 row "window run of 100k members with IDs" "$(field 'members/s')" members/s
 row "window run, longest event-loop stall" "$(field 'stall')" ms
+row "window run, window thread CPU" "$(field 'CPU')" s
 row "window run, peak memory" "$(field 'peak memory')" MB
