@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 
 #include "text/gbk.h"
 #include "text/html_entities.h"
@@ -14,6 +15,9 @@ namespace {
 // The pager and the member block. White space may stand between the block's div and its link:
 // the service has served its pages both minified and indented.
 constexpr std::string_view kPageCountPattern = R"(tbui_total_page">共(\d+)页</)";
+// Every match of the page-count pattern starts with this text, which a plain search finds many
+// times faster than the pattern's scan: the pager sits at the end of the page.
+constexpr std::string_view kPageCountLead = R"(tbui_total_page">共)";
 constexpr std::string_view kMemberPattern =
     R"re(<div class="name_wrap">\s*<a href="(/home/main\?un=.*?)" class="user_name" title="(.*?)")re";
 
@@ -66,8 +70,12 @@ HttpResponse ReadMemberPage(const ForumSite& site, std::string_view forum, int p
 }
 
 std::optional<int> ParsePageCount(std::string_view page) {
+    static const std::boyer_moore_horspool_searcher lead(kPageCountLead.begin(),
+                                                         kPageCountLead.end());
+    const auto at = std::search(page.begin(), page.end(), lead);
     thread_local RegexMatcher pattern(kPageCountPattern);
-    if (pattern.Match(page) == 0) {
+    if (at == page.end() ||
+        pattern.Match(page.substr(static_cast<size_t>(at - page.begin()))) == 0) {
         return std::nullopt;
     }
     return ParsePageLimit(pattern.Capture(0, 1));
