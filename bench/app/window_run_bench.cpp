@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
     list.write(names.join(QStringLiteral("\r\n")).toUtf8().prepend("\xEF\xBB\xBF"));
     list.close();
     commands->AddDroppedForumFiles(list.fileName());
+    while (commands->Importing()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
     // A timer that should tick every 5 ms; the longest gap is how long the window was deaf.
     QElapsedTimer sinceTick;

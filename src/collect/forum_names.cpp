@@ -36,15 +36,16 @@ std::string_view Trim(std::string_view s) {
 
 ForumNames SplitForumNames(std::string_view text, const std::vector<std::string>& queued) {
     ForumNames result;
-    std::unordered_set<std::string> seen(queued.begin(), queued.end());
+    // Views into queued and text, which outlive the set: no name is copied to be compared.
+    std::unordered_set<std::string_view> seen(queued.begin(), queued.end());
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of("\r\n", start);
         std::string_view line =
             text.substr(start, end == std::string_view::npos ? end : end - start);
-        std::string name(Trim(line));
+        std::string_view name = Trim(line);
         if (!name.empty() && seen.insert(name).second) {
-            result.added.push_back(std::move(name));
+            result.added.emplace_back(name);
         } else if (!name.empty()) {
             ++result.skipped;
         }

@@ -100,6 +100,11 @@ class WindowCommandsTest : public ::testing::Test {
     void Import(const std::string& utf8Text) {
         window.通用对话框1()->SetNextFileName(ForumFile(utf8Text));
         commands->ImportForumNames();
+        WaitForImport(commands);
+    }
+
+    static void WaitForImport(const WindowCommands* run) {
+        ASSERT_TRUE(PumpUntil([&] { return !run->Importing(); }));
     }
 
     QStringList Column(ReportListView* list, int column) const {
@@ -154,6 +159,7 @@ TEST_F(WindowCommandsTest, ImportQueuesEachNameOnceAndRefusesBadFiles) {
     WriteBytes(utf8, "\xEF\xBB\xBF乙吧\n丙吧\n");
     commands->AddDroppedForumFiles(folder.filePath(u"没有.txt"_s) + u"\r\n"_s + binary + u"\r\n"_s +
                                    utf8 + u"\r\n"_s);
+    WaitForImport(commands);
     EXPECT_EQ(Column(window.超级列表框1(), 0), (QStringList{u"甲吧"_s, u"乙吧"_s, u"丙吧"_s}));
     EXPECT_EQ(window.Messages().LastTitle(), u"导入失败");
     EXPECT_TRUE(window.Messages().LastText().contains(u"没有.txt"_s));
@@ -163,6 +169,24 @@ TEST_F(WindowCommandsTest, ImportQueuesEachNameOnceAndRefusesBadFiles) {
     window.通用对话框1()->SetNextFileName({});  // cancelled
     commands->ImportForumNames();
     EXPECT_EQ(window.超级列表框1()->RowCount(), 3);
+}
+
+TEST_F(WindowCommandsTest, AHugeFileIsReadWhileTheWindowGoesOn) {
+    std::string names;
+    for (int i = 0; i < 200'000; ++i) {
+        names += "吧" + std::to_string(i) + "\r\n";
+    }
+    const QString file = ForumFile(names);
+    commands->AddDroppedForumFiles(file);
+    commands->AddDroppedForumFiles(file);  // waits for the first, then adds nothing
+    EXPECT_TRUE(commands->Importing());
+    EXPECT_EQ(Status(), u"正在读取贴吧名文件……");
+    commands->StartCollection();
+    EXPECT_EQ(window.Messages().LastText(), u"正在导入贴吧名，请稍候");
+    WaitForImport(commands);
+    EXPECT_EQ(window.超级列表框1()->RowCount(), 200'000);
+    EXPECT_EQ(Status(), u"导入0个贴吧名，跳过200000个重复的");
+    EXPECT_EQ(window.超级列表框1()->GetCellText(199'999, 0), u"吧199999");
 }
 
 TEST_F(WindowCommandsTest, StartRefusesAnEmptyQueueAndABadPageLimit) {
@@ -351,6 +375,7 @@ TEST_F(SlowForumTest, ClosingAtOtherMomentsLeavesFilesMatchingTheList) {
         other.Open();
         other.findChild<QCheckBox*>(u"选择框_实时保存"_s)->setChecked(true);
         run->AddDroppedForumFiles(forums);
+        WaitForImport(run);
         run->StartCollection();
         ASSERT_TRUE(PumpUntil([&] { return moment.reached(other); }, 10000)) << moment.name;
         other.Messages().SetNextAnswer(true);

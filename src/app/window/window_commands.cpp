@@ -140,6 +140,9 @@ WindowCommands::WindowCommands(MainWindow& window, CommandSettings settings)
 
 WindowCommands::~WindowCommands() {
     collector_.reset();
+    if (importer_.joinable()) {
+        importer_.join();
+    }
 }
 
 void WindowCommands::Created() {
@@ -156,11 +159,13 @@ void WindowCommands::SetStatus(const QString& text) {
     Window().状态条1()->SetPanelText(0, text);
 }
 
-bool WindowCommands::RefuseWhileRunning() {
+bool WindowCommands::RefuseWhileBusy() {
     if (Running()) {
         Window().Messages().Inform(kBusy, kTitle);
+    } else if (Importing()) {
+        Window().Messages().Inform(u"正在导入贴吧名，请稍候"_s, kTitle);
     }
-    return Running();
+    return Running() || Importing();
 }
 
 // ---- The forum queue ----
@@ -196,48 +201,83 @@ void WindowCommands::AddDroppedForumFiles(const QString& paths) {
     AddForumFiles(paths.split(u"\r\n"_s, Qt::SkipEmptyParts));
 }
 
+struct WindowCommands::ImportedNames {
+    std::vector<ReportRow> rows;  // one per new forum, at "未开始"
+    int skipped = 0;
+    QStringList errors;
+};
+
+WindowCommands::ImportedNames WindowCommands::ReadForumFiles(const QStringList& files,
+                                                             std::vector<std::string> queued) {
+    ImportedNames imported;
+    const size_t before = queued.size();
+    for (const QString& file : files) {
+        const TextFile read = ReadTextFile(QFile::encodeName(file).toStdString());
+        if (!read.error.empty()) {
+            imported.errors.append(FromUtf8(read.error));
+            continue;
+        }
+        ForumNames names = SplitForumNames(read.text, queued);
+        imported.skipped += names.skipped;
+        queued.insert(queued.end(), std::make_move_iterator(names.added.begin()),
+                      std::make_move_iterator(names.added.end()));
+    }
+    for (size_t i = before; i < queued.size(); ++i) {
+        imported.rows.emplace_back(
+            QStringList{FromUtf8(queued[i]), StateText(ForumState::NotStarted)});
+    }
+    return imported;
+}
+
 void WindowCommands::AddForumFiles(const QStringList& files) {
+    pendingFiles_.append(files);
+    if (!Importing()) {
+        ImportPendingFiles();
+    }
+}
+
+void WindowCommands::ImportPendingFiles() {
     ReportListView* forums = Window().超级列表框1();
     std::vector<std::string> queued;
     for (int row = 0; row < forums->RowCount(); ++row) {
         queued.push_back(forums->GetCellText(row, kForumName).toStdString());
     }
-    const size_t before = queued.size();
-    int skipped = 0;
-    QStringList errors;
-    for (const QString& file : files) {
-        const TextFile read = ReadTextFile(QFile::encodeName(file).toStdString());
-        if (!read.error.empty()) {
-            errors.append(FromUtf8(read.error));
-            continue;
-        }
-        ForumNames names = SplitForumNames(read.text, queued);
-        skipped += names.skipped;
-        queued.insert(queued.end(), std::make_move_iterator(names.added.begin()),
-                      std::make_move_iterator(names.added.end()));
-    }
-    std::vector<ReportRow> rows;
-    for (size_t i = before; i < queued.size(); ++i) {
-        rows.emplace_back(QStringList{FromUtf8(queued[i]), StateText(ForumState::NotStarted)});
-    }
-    const int added = static_cast<int>(rows.size());
+    SetStatus(u"正在读取贴吧名文件……"_s);
+    // A huge file takes seconds to read and sort out; the window goes on meanwhile.
+    importer_ = std::thread([this, files = std::exchange(pendingFiles_, {}),
+                             queued = std::move(queued)]() mutable {
+        auto imported = std::make_shared<ImportedNames>(ReadForumFiles(files, std::move(queued)));
+        QMetaObject::invokeMethod(
+            events_.get(), [this, imported] { FinishImport(std::move(*imported)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void WindowCommands::FinishImport(ImportedNames imported) {
+    importer_.join();
+    const int added = static_cast<int>(imported.rows.size());
     if (added > 0) {
-        forums->InsertRows(std::move(rows));
+        Window().超级列表框1()->InsertRows(std::move(imported.rows));
     }
-    if (added > 0 || skipped > 0) {
-        SetStatus(u"导入%1个贴吧名，跳过%2个重复的"_s.arg(added).arg(skipped));
-    } else if (errors.isEmpty()) {
+    if (added > 0 || imported.skipped > 0) {
+        SetStatus(u"导入%1个贴吧名，跳过%2个重复的"_s.arg(added).arg(imported.skipped));
+    } else if (imported.errors.isEmpty()) {
         SetStatus(u"文件中没有贴吧名"_s);
+    } else {
+        SetStatus(u"导入失败"_s);
     }
-    if (!errors.isEmpty()) {
-        Window().Messages().Inform(errors.join(u'\n'), u"导入失败"_s);
+    if (!imported.errors.isEmpty()) {
+        Window().Messages().Inform(imported.errors.join(u'\n'), u"导入失败"_s);
+    }
+    if (!pendingFiles_.isEmpty()) {
+        ImportPendingFiles();
     }
 }
 
 // ---- The run ----
 
 void WindowCommands::StartCollection() {
-    if (RefuseWhileRunning()) {
+    if (RefuseWhileBusy()) {
         return;
     }
     MainWindow& window = Window();
@@ -471,7 +511,7 @@ void WindowCommands::Export(ExportFields fields) {
 }
 
 void WindowCommands::ClearResults() {
-    if (RefuseWhileRunning()) {
+    if (RefuseWhileBusy()) {
         return;
     }
     MainWindow& window = Window();

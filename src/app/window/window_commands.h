@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zelvor {
@@ -56,22 +57,30 @@ class WindowCommands : public MainWindowActions {
     bool MayClose() override;
 
     bool Running() const { return collector_ != nullptr; }
+    bool Importing() const { return importer_.joinable(); }
     const NoticeBanner& Banner() const { return banner_; }
 
   private:
     class RunEvents;
+    struct ImportedNames;
 
     // The chosen path, or empty when the user cancelled.
     QString AskForTextFile(FileDialog::Kind kind, const QString& title,
                            const QString& proposedName);
+    // Forum-name files are read one batch at a time on a thread of their own.
     void AddForumFiles(const QStringList& files);
+    void ImportPendingFiles();
+    // Names in queued or met earlier are skipped. Runs on any thread.
+    static ImportedNames ReadForumFiles(const QStringList& files, std::vector<std::string> queued);
+    void FinishImport(ImportedNames imported);
     void Export(ExportFields fields);
     // Takes in what the run has posted, at most a few times a second.
     void Deliver();
     // Takes in what the run has posted since the last call.
     void DeliverNow();
     void EndRun(const RunResult& result);
-    bool RefuseWhileRunning();
+    // Answers a command that must wait for a run or an import to end.
+    bool RefuseWhileBusy();
     void SetStatus(const QString& text);
 
     CommandSettings settings_;
@@ -80,6 +89,8 @@ class WindowCommands : public MainWindowActions {
     std::unique_ptr<Collector> collector_;
     QTimer deliveryDue_;
     QElapsedTimer sinceDelivery_;
+    QStringList pendingFiles_;
+    std::thread importer_;
     std::vector<int> runRows_;  // the forum list's row of each forum of the run
     CollectProgress progress_;
     QString saveFolder_;  // of the run in progress; empty when it saves nothing
