@@ -118,7 +118,7 @@ class CollectorFaultTest : public CollectorTest {
         EXPECT_EQ(r.progress.userIds, std::ssize(r.ids));
     }
 
-    // Whole CR LF lines, the nicknames in the order reported and the IDs as they came.
+    // Whole CR LF lines: the nicknames in the order reported, the IDs reported in any order.
     static void ExpectFilesHoldWhatWasReported(const Recorder& r, const fs::path& folder) {
         std::string names;
         for (const MemberRecord& m : r.records) {
