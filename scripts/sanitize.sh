@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the non-GUI configuration with a sanitizer and runs its tests.
 #   scripts/sanitize.sh [address|thread] [ctest arguments...]
-# address (the default) means AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/;
-# thread means ThreadSanitizer, in build-tsan/. Any report fails the test that caused it.
+# address (the default) means AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/,
+# over every test; thread means ThreadSanitizer, in build-tsan/, over the suites whose code runs
+# threads (collect, web, notice, cli). Any report fails the test that caused it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-address}"
@@ -10,11 +11,14 @@ shift $(($# > 0 ? 1 : 0))
 case "$kind" in
   address)
     build="$root/build-asan"
-    export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:abort_on_error=0"
+    suites=()
+    export ASAN_OPTIONS="detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ;;
   thread)
     build="$root/build-tsan"
+    # The fake forum's own tests wait on 300 ms time-outs that ten times slower code misses.
+    suites=(-L '^(collect|web|notice|cli)$')
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp"
     ;;
   *)
@@ -25,4 +29,4 @@ esac
 bash "$root/scripts/deps.sh"
 ZELVOR_BUILD_DIR="$build" bash "$root/scripts/build.sh" \
   -DZELVOR_GUI=OFF -DZELVOR_BUILD_BENCH=OFF -DZELVOR_SANITIZE="$kind"
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "${suites[@]}" "$@"
