@@ -15,7 +15,7 @@ using zelvor::fuzz::TypedText;
 
 namespace {
 
-bool IsRefusal(std::string body) {
+bool LooksRefused(std::string body) {
     zelvor::HttpResponse response;
     response.status = 200;
     response.body = std::move(body);
@@ -56,18 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(zelvor::ParsePageCount(html) == pageCount);
     FUZZ_CHECK(members.empty() || !zelvor::IsEmptyForum(html));
-    FUZZ_CHECK(!IsRefusal(html));
+    FUZZ_CHECK(!LooksRefused(html));
 
     std::string empty = fake::RenderEmptyForumPage(forum);
     FUZZ_CHECK(zelvor::IsEmptyForum(empty) && zelvor::ParseMembers(empty).empty());
-    FUZZ_CHECK(!IsRefusal(empty));
+    FUZZ_CHECK(!LooksRefused(empty));
 
     for (const fake::FakeMember& m : members) {
         std::string home = fake::RenderHomePage(m);
         FUZZ_CHECK(zelvor::ParseUserId(home) == m.userId);
-        FUZZ_CHECK(!IsRefusal(home));
+        FUZZ_CHECK(!LooksRefused(home));
     }
-    FUZZ_CHECK(IsRefusal(fake::RenderSecurityCheckPage()) &&
-               IsRefusal(fake::RenderNetworkBusyPage()));
+    FUZZ_CHECK(LooksRefused(fake::RenderSecurityCheckPage()) &&
+               LooksRefused(fake::RenderNetworkBusyPage()));
     return 0;
 }

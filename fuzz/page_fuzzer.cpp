@@ -1,8 +1,10 @@
 // Any page text as the collector reads it: the page count and the user ID are the first ones
 // a plain scan for their markup finds, members come out one line each, and the page-limit
 // field takes exactly the positive whole numbers that fit.
+#include <algorithm>
 #include <climits>
 #include <optional>
+#include <vector>
 
 #include "collect/member_pages.h"
 #include "collect/user_id.h"
@@ -12,6 +14,16 @@ using zelvor::fuzz::HasLineBreak;
 using zelvor::fuzz::IsWellFormedUtf8;
 
 namespace {
+
+// Where the markup stands in the page, first to last.
+std::vector<size_t> Places(std::string_view page, std::string_view markup) {
+    std::vector<size_t> places;
+    for (size_t at = page.find(markup); at != std::string_view::npos;
+         at = page.find(markup, at + 1)) {
+        places.push_back(at);
+    }
+    return places;
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -35,8 +47,7 @@ std::optional<int> PositiveInt(std::string_view digits) {
 std::optional<int> ScanPageCount(std::string_view page) {
     constexpr std::string_view kOpen = "tbui_total_page\">共";
     constexpr std::string_view kClose = "页</";
-    for (size_t at = page.find(kOpen); at != std::string_view::npos;
-         at = page.find(kOpen, at + 1)) {
+    for (size_t at : Places(page, kOpen)) {
         size_t from = at + kOpen.size();
         size_t to = from;
         while (to < page.size() && IsDigit(page[to])) {
@@ -52,8 +63,7 @@ std::optional<int> ScanPageCount(std::string_view page) {
 // The text of the first message link that ends in a quote on its own line.
 std::string ScanUserId(std::string_view page) {
     constexpr std::string_view kOpen = "href=\"/im/pcmsg?from=";
-    for (size_t at = page.find(kOpen); at != std::string_view::npos;
-         at = page.find(kOpen, at + 1)) {
+    for (size_t at : Places(page, kOpen)) {
         size_t from = at + kOpen.size();
         size_t quote = page.find('"', from);
         if (quote == std::string_view::npos) {
@@ -77,12 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(zelvor::ParseUserId(page) == ScanUserId(page));
 
     std::vector<zelvor::ParsedMember> members = zelvor::ParseMembers(page);
-    size_t blocks = 0;
-    for (size_t at = page.find("<div class=\"name_wrap\">"); at != std::string_view::npos;
-         at = page.find("<div class=\"name_wrap\">", at + 1)) {
-        ++blocks;
-    }
-    FUZZ_CHECK(members.size() <= blocks);
+    FUZZ_CHECK(members.size() <= Places(page, "<div class=\"name_wrap\">").size());
     for (const zelvor::ParsedMember& m : members) {
         FUZZ_CHECK(m.homeLink.starts_with("/home/main?un="));
         FUZZ_CHECK(page.find("<a href=\"" + m.homeLink + "\" class=\"user_name\" title=\"") !=
@@ -91,6 +96,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Each member is one line of the real-time files.
         FUZZ_CHECK(!HasLineBreak(m.homeLink) && !HasLineBreak(m.nickname));
     }
-
     return 0;
 }
