@@ -13,7 +13,8 @@ gbench() {  # binary -> "case bytes_per_second real_time_ns" per line
   "$build/bench/$1" --benchmark_format=csv --benchmark_min_time=1 2>/dev/null |
     awk -F, 'NR > 1 { gsub(/"/, "", $1); print $1, ($6 == "" ? 0 : $6), $3 }' |
     sed -E 's|^[^ ]*/indented:0|minified-page|; s|^[^ ]*/indented:1|indented-page|;
-            s|^BM_SendHttpRequest/([0-9]+)/real_time|\1-byte-body|; s|^BM_([A-Za-z]+)Only|\1-only|'
+            s|^BM_SendHttpRequest/([0-9]+)/real_time|\1-byte-body|;
+            s|^BM_OneScan/members:0|page-count-only|; s|^BM_OneScan/members:1|members-only|'
 }
 
 printf '| %-44s | %14s | %-10s |\n' benchmark figure unit

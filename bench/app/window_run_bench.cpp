@@ -7,13 +7,13 @@
 #include "app/window/main_window.h"
 #include "app/window/window_commands.h"
 #include "fake_forum.h"
+#include "qt_bench_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <sys/resource.h>
 #include <time.h>
@@ -22,11 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-int Argument(const QStringList& arguments, const QString& name, int fallback) {
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
-}
 
 double ThreadCpuSeconds() {
     timespec t{};
@@ -43,13 +38,13 @@ long PeakResidentKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    zelvor::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    const int members = std::max(1, Argument(arguments, QStringLiteral("--members"), 100'000));
-    const int forums = std::max(1, Argument(arguments, QStringLiteral("--forums"), 10));
+    const int members =
+        std::max(1, zelvor::bench::Argument(arguments, QStringLiteral("--members"), 100'000));
+    const int forums =
+        std::max(1, zelvor::bench::Argument(arguments, QStringLiteral("--forums"), 10));
     const bool ids = !arguments.contains(QStringLiteral("--no-ids"));
 
     zelvor::fake_forum::FakeForumConfig config;
@@ -66,7 +61,7 @@ int main(int argc, char** argv) {
     settings.collect.site.root = forum.Url();
     settings.collect.pauseMin = settings.collect.pauseMax = std::chrono::milliseconds(0);
     settings.collect.concurrency =
-        std::max(1, Argument(arguments, QStringLiteral("--concurrency"), 4));
+        std::max(1, zelvor::bench::Argument(arguments, QStringLiteral("--concurrency"), 4));
     settings.saveFolder = folder.filePath(QStringLiteral("out"));
     zelvor::MainWindow window;
     auto owned = std::make_unique<zelvor::WindowCommands>(window, settings);
@@ -89,18 +84,12 @@ int main(int argc, char** argv) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 
-    // A timer that should tick every 5 ms; the longest gap is how long the window was deaf.
-    QElapsedTimer sinceTick;
-    qint64 longestStall = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout,
-                     [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+    zelvor::bench::StallProbe probe;
     QElapsedTimer clock;
     clock.start();
     const double windowCpuBefore = ThreadCpuSeconds();
     commands->StartCollection();
-    sinceTick.start();
-    probe.start(5);
+    probe.Start();
     while (commands->Running()) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -108,9 +97,9 @@ int main(int argc, char** argv) {
     const double windowCpu = ThreadCpuSeconds() - windowCpuBefore;
     const int listed = window.超级列表框_用户名()->RowCount();
     std::printf(
-        "members %d  seconds %.1f  members/s %.0f  ids %s  longest stall %lld ms  "
+        "members %d  seconds %.1f  members/s %.0f  ids %s  longest stall %.1f ms  "
         "window thread CPU %.2f s  peak memory %.0f MB\n",
-        listed, seconds, listed / seconds, ids ? "on" : "off", static_cast<long long>(longestStall),
-        windowCpu, static_cast<double>(PeakResidentKilobytes()) / 1024.0);
+        listed, seconds, listed / seconds, ids ? "on" : "off", probe.LongestMs(), windowCpu,
+        static_cast<double>(PeakResidentKilobytes()) / 1024.0);
     return listed == members / forums * forums ? 0 : 1;
 }

@@ -8,9 +8,10 @@
 #include "ui/fonts.h"
 #include "ui/report_list_view.h"
 
+#include "qt_bench_support.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -28,11 +29,6 @@ long ResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-int Argument(const QStringList& arguments, const QString& name, int fallback) {
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
-}
-
 // A member row as a run produces it: number, nickname, user ID and home link.
 zelvor::ReportRow MemberRow(int number) {
     return zelvor::ReportRow({QString::number(number), QStringLiteral("贴吧用户_%1").arg(number),
@@ -44,13 +40,12 @@ zelvor::ReportRow MemberRow(int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    zelvor::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    const int rows = Argument(QApplication::arguments(), QStringLiteral("--rows"), 1'000'000);
-    const int batch =
-        std::max(1, Argument(QApplication::arguments(), QStringLiteral("--batch"), 1000));
+    const int rows =
+        zelvor::bench::Argument(QApplication::arguments(), QStringLiteral("--rows"), 1'000'000);
+    const int batch = std::max(
+        1, zelvor::bench::Argument(QApplication::arguments(), QStringLiteral("--batch"), 1000));
 
     zelvor::ReportListView list(zelvor::ListColumns(u"超级列表框_用户名"), false);
     list.setFont(zelvor::YaHeiFont(12, QFont::Normal));
@@ -59,17 +54,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const long residentBefore = ResidentBytes();
 
-    // A fast timer notes the longest gap between its ticks: the time the loop could not answer.
-    QElapsedTimer sinceTick;
-    qint64 longestGapNs = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
-        longestGapNs = std::max(longestGapNs, sinceTick.nsecsElapsed());
-        sinceTick.restart();
-    });
-    probe.start(1);
-    sinceTick.start();
+    zelvor::bench::StallProbe probe;
+    probe.Start();
 
     QElapsedTimer clock;
     clock.start();
@@ -95,6 +81,6 @@ int main(int argc, char** argv) {
     std::printf("rows per second: %.0f (%.2f s)\n", rows / seconds, seconds);
     std::printf("resident memory per row: %.1f bytes\n",
                 static_cast<double>(residentAfter - residentBefore) / rows);
-    std::printf("longest event-loop stall: %.1f ms\n", static_cast<double>(longestGapNs) / 1e6);
+    std::printf("longest event-loop stall: %.1f ms\n", probe.LongestMs());
     return 0;
 }

@@ -66,7 +66,7 @@ class Collector::Run {
         nextNumber_ = options_.firstNumber;
         collectedBefore_.insert(std::make_move_iterator(options_.collectedLinks.begin()),
                                 std::make_move_iterator(options_.collectedLinks.end()));
-        options_.collectedLinks.clear();
+        options_.collectedLinks = {};  // the set holds them now
     }
 
     void Execute();

@@ -34,12 +34,12 @@ constexpr int kNickname = 1;
 constexpr int kUserId = 2;
 constexpr int kHomeLink = 3;
 
-QString StateText(ForumState state) {
-    return QString::fromUtf8(ForumStateText(state));
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString FromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
+QString StateText(ForumState state) {
+    return FromUtf8(ForumStateText(state));
 }
 
 }  // namespace
@@ -305,7 +305,7 @@ void WindowCommands::StartCollection() {
         options.pageLimit = std::nullopt;
     } else if (options.pageLimit = ParsePageLimit(panel.pageLimit.toStdString());
                !options.pageLimit) {
-        window.Messages().Inform(FromUtf8(std::string(kBadPageLimitMessage)), kTitle);
+        window.Messages().Inform(FromUtf8(kBadPageLimitMessage), kTitle);
         return;
     }
     const ReportListModel* members = window.超级列表框_用户名()->Model();
@@ -433,13 +433,13 @@ void WindowCommands::EndRun(const RunResult& result) {
     switch (result.end) {
         case RunEnd::Finished:
             SetStatus(u"采集完成！共采集%1人"_s.arg(progress_.members));
-            window.Messages().Inform(FromUtf8(std::string(kRunFinishedText)), kTitle);
+            window.Messages().Inform(FromUtf8(kRunFinishedText), kTitle);
             break;
         case RunEnd::Stopped:
-            SetStatus(FromUtf8(std::string(kRunStoppedText)));
+            SetStatus(FromUtf8(kRunStoppedText));
             break;
         case RunEnd::Failed:
-            SetStatus(FromUtf8(std::string(kRunStoppedText)));
+            SetStatus(FromUtf8(kRunStoppedText));
             window.Messages().Inform(FromUtf8(result.reason), kTitle);
             break;
     }
