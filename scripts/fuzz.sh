@@ -3,6 +3,7 @@
 #   scripts/fuzz.sh [seconds per target, default 60] [target...]
 # Runs start from the seeds in fuzz/corpus/<target> and keep what they find in
 # build-fuzz/corpus/<target>; an input that breaks a property lands in build-fuzz/crashes/.
+# ZELVOR_FUZZ_SEED fixes libFuzzer's seed, so that a short run replays the same inputs each time.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-fuzz"
@@ -26,7 +27,7 @@ failed=()
 for target in "${targets[@]}"; do
   name="${target%_fuzzer}"
   mkdir -p "$build/corpus/$name"
-  options=(-max_total_time="$seconds" -timeout=20 -print_final_stats=1
+  options=(-max_total_time="$seconds" -timeout=20 -print_final_stats=1 -seed="${ZELVOR_FUZZ_SEED:-0}"
            -artifact_prefix="$build/crashes/$name-")
   # A dictionary serves the targets whose names end in its name: page.dict both page targets.
   dict="$root/fuzz/dict/${name##*_}.dict"

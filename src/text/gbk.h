@@ -10,7 +10,9 @@ namespace zelvor {
 
 // Invalid or truncated byte sequences become U+FFFD; the rest of the text survives.
 std::string GbkToUtf8(std::string_view gbk);
-// Invalid UTF-8 sequences become the GB18030 form of U+FFFD.
+// Invalid UTF-8 sequences become the GB18030 form of U+FFFD. The few private-use characters
+// that old GBK text holds where GB18030-2022 now has standard ones are written under those old
+// codes, so they read back as the standard characters of the same glyphs.
 std::string Utf8ToGbk(std::string_view utf8);
 
 // Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.

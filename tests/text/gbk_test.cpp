@@ -17,6 +17,25 @@ TEST(GbkTest, RoundTripsGbkAndCharactersGbkLacks) {
     EXPECT_EQ(GbkToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
+// Newer iconv refuses these private-use characters; they were once lost, byte by byte, as three
+// replacement characters each.
+TEST(GbkTest, PrivateUseCharactersOfOldGbkKeepTheirCodes) {
+    struct Case {
+        const char* utf8;
+        const char* gbk;
+        const char* readBack;
+    };
+    for (Case c : {Case{"\uE78D", "\xA6\xD9", "\uFE10"}, Case{"\uE796", "\xA6\xF3", "\uFE19"},
+                   Case{"\uE816", "\xFE\x51", "\U00020087"}, Case{"\uE82C", "\xFE\x67", "\u9FB7"},
+                   Case{"\uE864", "\xFE\xA0", "\u9FBB"}}) {
+        std::string text = std::string("a") + c.utf8 + "b";
+        EXPECT_EQ(Utf8ToGbk(text), std::string("a") + c.gbk + "b") << c.gbk;
+        EXPECT_EQ(GbkToUtf8(Utf8ToGbk(text)), std::string("a") + c.readBack + "b") << c.gbk;
+    }
+    // Private-use characters GBK never had still round-trip through four-byte codes.
+    EXPECT_EQ(GbkToUtf8(Utf8ToGbk("\uE000\uE865")), "\uE000\uE865");
+}
+
 TEST(GbkTest, InvalidBytesBecomeReplacementAndTheRestSurvives) {
     EXPECT_EQ(GbkToUtf8("a\xFF"
                         "b\xD6\xD0"),
