@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "fake_forum.h"
 
@@ -90,7 +91,7 @@ void AddForum(FakeForumConfig& config, const std::string& text) {
 FakeForumConfig ParseArguments(int argc, char** argv) {
     FakeForumConfig config;
     using Setter = std::function<void(const std::string&)>;
-    const std::map<std::string_view, Setter> options{
+    std::map<std::string_view, Setter> options{
         {"--port", [&](const std::string& v) { config.port = ParseInt("--port", v); }},
         {"--members",
          [&](const std::string& v) { config.defaultMembers = ParseInt("--members", v); }},
@@ -117,26 +118,23 @@ FakeForumConfig ParseArguments(int argc, char** argv) {
          [&](const std::string& v) {
              config.latency = std::chrono::milliseconds(ParseInt("--latency", v));
          }},
-        {"--failure-rate",
-         [&](const std::string& v) { config.failureRate = ParseRate("--failure-rate", v); }},
-        {"--drop-rate",
-         [&](const std::string& v) { config.dropRate = ParseRate("--drop-rate", v); }},
-        {"--slow-rate",
-         [&](const std::string& v) { config.slowRate = ParseRate("--slow-rate", v); }},
-        {"--burst-rate",
-         [&](const std::string& v) { config.burstRate = ParseRate("--burst-rate", v); }},
-        {"--cut-rate", [&](const std::string& v) { config.cutRate = ParseRate("--cut-rate", v); }},
-        {"--truncate-rate",
-         [&](const std::string& v) { config.truncateRate = ParseRate("--truncate-rate", v); }},
-        {"--late-rate",
-         [&](const std::string& v) { config.lateRate = ParseRate("--late-rate", v); }},
-        {"--loop-rate",
-         [&](const std::string& v) { config.loopRate = ParseRate("--loop-rate", v); }},
-        {"--huge-rate",
-         [&](const std::string& v) { config.hugeRate = ParseRate("--huge-rate", v); }},
         {"--refuse", [&](const std::string& v) { config.refuse = ParseInt("--refuse", v); }},
         {"--notice", [&](const std::string& v) { config.notice = v; }},
     };
+    using Rate = std::pair<std::string_view, double FakeForumConfig::*>;
+    for (auto [name, field] : {Rate{"--failure-rate", &FakeForumConfig::failureRate},
+                               Rate{"--drop-rate", &FakeForumConfig::dropRate},
+                               Rate{"--slow-rate", &FakeForumConfig::slowRate},
+                               Rate{"--burst-rate", &FakeForumConfig::burstRate},
+                               Rate{"--cut-rate", &FakeForumConfig::cutRate},
+                               Rate{"--truncate-rate", &FakeForumConfig::truncateRate},
+                               Rate{"--late-rate", &FakeForumConfig::lateRate},
+                               Rate{"--loop-rate", &FakeForumConfig::loopRate},
+                               Rate{"--huge-rate", &FakeForumConfig::hugeRate}}) {
+        options.emplace(name, [&config, name, field](const std::string& v) {
+            config.*field = ParseRate(name, v);
+        });
+    }
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         std::string_view name = arg.substr(0, arg.find('='));
